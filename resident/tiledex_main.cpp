@@ -1,3 +1,253 @@
-#include <windows.h>
+#include "resident/tiledex_main.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <shellapi.h>
+
+#include "dialogs/about_form.h"
+#include "dialogs/config_form.h"
+#include "dialogs/delete_form.h"
+#include "dialogs/option_form.h"
+#include "dialogs/setting_form.h"
+#include "popup/tdx_main_form.h"
+#include "resident/change_form.h"
+#include "resident/help.h"
+#include "resident/select_form.h"
+#include "winbase/error_display.h"
+
+namespace tdx {
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+
+}  // namespace
+
+bool TTiledexMain::Create() {
+    // A plain (not message-only) window: it must receive the "TaskbarCreated" broadcast.
+    taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+    if (!CreateWindowOfClass(L"TTiledexMain", kApplicationTitle, WS_POPUP, WS_EX_TOOLWINDOW, 0, 0,
+                             0, 0, nullptr))
+        return false;
+    RunGuarded(hwnd(), [this] { FormCreate(); });
+    return true;
+}
+
+void TTiledexMain::FormCreate() {
+    ::ShowWindow(hwnd(), SW_HIDE);
+    app_.PopupMode = kPopupHidden;
+    app_.DialogBusy = false;
+    RegisterPopupHotKey();
+    AddTrayIcon();
+    InitializeHelp(app_);
+}
+
+void TTiledexMain::FormClose() noexcept {
+    CloseOtherWindows(5);
+    UnregisterPopupHotKey();
+    HelpRequest(app_, HELP_QUIT, 0);
+    RemoveTrayIcon();
+}
+
+bool TTiledexMain::CloseOtherWindows(int keep) noexcept {
+    if (app_.PopupMode != kPopupHidden) {
+        if (windows_.popup) windows_.popup->HidePopup();
+        app_.PopupMode = kPopupHidden;
+    }
+    auto hideUnless = [keep](FormWindow* form, int own) {
+        if (form && keep != own) form->Hide();
+    };
+    hideUnless(windows_.configForm, 1);
+    hideUnless(windows_.optionForm, 2);
+    hideUnless(windows_.aboutForm, 3);
+    hideUnless(windows_.selectForm, 4);
+    if (windows_.settingForm) windows_.settingForm->Hide();
+    if (windows_.deleteForm) windows_.deleteForm->Hide();
+    return true;
+}
+
+void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
+    UnregisterPopupHotKey();
+    app_.Options = newOptions;
+    RegisterPopupHotKey();
+}
+
+void TTiledexMain::OpenIconRegistration() noexcept {
+    if (!CloseOtherWindows(1) || !windows_.configForm) return;
+    ::SetForegroundWindow(windows_.configForm->hwnd());
+    windows_.configForm->Show();
+}
+
+void TTiledexMain::RegisterPopupHotKey() noexcept {
+    // A combination taken by another program is not reported: the popup can still
+    // be opened by a gesture.
+    ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
+                     static_cast<UINT>(app_.Options.VkKey));
+}
+
+void TTiledexMain::UnregisterPopupHotKey() noexcept { ::UnregisterHotKey(hwnd(), 0); }
+
+void TTiledexMain::AddTrayIcon() noexcept {
+    if (!trayIcon_) {
+        wchar_t path[MAX_PATH]{};
+        ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        HICON large = nullptr;
+        HICON small = nullptr;
+        ::ExtractIconExW(path, 0, &large, &small, 1);
+        if (large) ::DestroyIcon(large);
+        trayIcon_.reset(small);
+    }
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon = trayIcon_.get();
+    lstrcpynW(data.szTip, L"tiledex", ARRAYSIZE(data.szTip));
+    // Without a notification area the program still runs; the next
+    // "TaskbarCreated" broadcast brings the icon.
+    ::Shell_NotifyIconW(NIM_ADD, &data);
+}
+
+void TTiledexMain::RemoveTrayIcon() noexcept {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    ::Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+void TTiledexMain::HotKeyPressed() noexcept {
+    if (app_.PopupMode != kPopupHidden) {
+        if (windows_.popup && !windows_.popup->MenuBusy()) {
+            windows_.popup->HidePopup();
+            app_.PopupMode = kPopupHidden;
+        }
+        return;
+    }
+    if (app_.DialogBusy || !windows_.popup) return;
+    ::SetForegroundWindow(hwnd());
+    CloseOtherWindows(5);
+    app_.PopupMode = kPopupByHotKey;
+    windows_.popup->ShowPopup();
+}
+
+void TTiledexMain::HookNotify(WPARAM kind) noexcept {
+    switch (kind) {
+    case 3:
+        OpenIconRegistration();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTiledexMain::TrayNotify(LPARAM mouseMessage) noexcept {
+    switch (static_cast<UINT>(mouseMessage)) {
+    case WM_LBUTTONDOWN:
+        // Open the dialog once the shell's callback has returned.
+        ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0);
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTiledexMain::ShowTrayMenu() noexcept {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) return;
+    bool anyEnvironment = false;
+    for (int n = 0; n < 5; ++n) {
+        if (!envItemVisible_[n]) continue;
+        anyEnvironment = true;
+        const UINT flags = MF_STRING | (envItemChecked_ == n + 1 ? MF_CHECKED : 0);
+        ::AppendMenuW(menu.get(), flags, kTmSet1 + n, envItemCaption_[n].c_str());
+    }
+    if (anyEnvironment) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N3
+    ::AppendMenuW(menu.get(), MF_STRING, kTmOption, L"各種設定(&O)...");
+    ::AppendMenuW(menu.get(), MF_STRING, kTmRegist, L"アイコン登録(&R)...");
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N4
+    ::AppendMenuW(menu.get(), MF_STRING, kTmCondition, L"環境選択/設定(&S)...");
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N5
+    ::AppendMenuW(menu.get(), MF_STRING, kTmHelp, L"ヘルプ(&H)");
+    ::AppendMenuW(menu.get(), MF_STRING, kTmAbout, L"バージョン情報(&A)...");
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N2
+    ::AppendMenuW(menu.get(), MF_STRING, kTmExit, L"終了(&X)");
+
+    POINT p{};
+    ::GetCursorPos(&p);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    ::SetForegroundWindow(hwnd());
+    ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON, p.x, p.y, hwnd(), nullptr);
+    ::PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void TTiledexMain::ShowForm(FormWindow* form) noexcept {
+    if (!form) return;
+    ::SetForegroundWindow(form->hwnd());
+    form->Show();
+}
+
+void TTiledexMain::tmSetClick(int slot) noexcept {
+    CloseOtherWindows(5);
+    (void)slot;  // Switching environments arrives with the environment table.
+}
+
+void TTiledexMain::tmOptionClick() noexcept {
+    CloseOtherWindows(2);
+    ShowForm(windows_.optionForm);
+}
+
+void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0); }
+
+void TTiledexMain::tmConditionClick() noexcept {
+    CloseOtherWindows(4);
+    ShowForm(windows_.selectForm);
+}
+
+void TTiledexMain::tmHelpClick() noexcept { HelpRequest(app_, HELP_CONTENTS, 0); }
+
+void TTiledexMain::tmAboutClick() noexcept {
+    CloseOtherWindows(3);
+    ShowForm(windows_.aboutForm);
+}
+
+void TTiledexMain::tmExitClick() noexcept { ::PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+LRESULT TTiledexMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == taskbarCreatedMessage_ && msg != 0) AddTrayIcon();
+    switch (msg) {
+    case WM_HOTKEY:
+        HotKeyPressed();
+        return 0;
+    case WM_HOOKNOTIFY:
+        HookNotify(wParam);
+        return 0;
+    case WM_TRAYNOTIFY:
+        TrayNotify(lParam);
+        return 0;
+    case WM_COMMAND: {
+        const UINT id = LOWORD(wParam);
+        if (id >= kTmSet1 && id < kTmSet1 + 5) tmSetClick(static_cast<int>(id - kTmSet1 + 1));
+        else if (id == kTmOption) tmOptionClick();
+        else if (id == kTmRegist) tmRegistClick();
+        else if (id == kTmCondition) tmConditionClick();
+        else if (id == kTmHelp) tmHelpClick();
+        else if (id == kTmAbout) tmAboutClick();
+        else if (id == kTmExit) tmExitClick();
+        return 0;
+    }
+    case WM_CLOSE:
+        FormClose();
+        ::DestroyWindow(hwnd());
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return WindowBase::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+}  // namespace tdx

@@ -8,8 +8,10 @@
 
 namespace tdx {
 
-template <typename T, auto Close, T Invalid = T{}>
+template <typename T, auto Close>
 class UniqueHandle {
+    static constexpr T Invalid = T{};
+
 public:
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(T value) noexcept : value_(value) {}
@@ -45,14 +47,18 @@ inline void DeleteBitmapHandle(HBITMAP h) noexcept { ::DeleteObject(h); }
 inline void DeleteDcHandle(HDC h) noexcept { ::DeleteDC(h); }
 inline void CloseKeyHandle(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void UnmapView(void* p) noexcept { ::UnmapViewOfFile(p); }
-inline void FreeModule(HMODULE h) noexcept { ::FreeLibrary(h); }
+inline void FreeModuleHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
 using UniqueMutex = UniqueKernelHandle;
 using UniqueMapping = UniqueKernelHandle;
-using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, INVALID_HANDLE_VALUE>;
+// File handles: CreateFile reports failure as INVALID_HANDLE_VALUE, kept here as empty.
+using UniqueFile = UniqueKernelHandle;
+inline UniqueFile AdoptFile(HANDLE h) noexcept {
+    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteFontHandle>;
@@ -61,7 +67,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteBitmapHandle>;
 using UniqueDc = UniqueHandle<HDC, detail::DeleteDcHandle>;
 using UniqueKey = UniqueHandle<HKEY, detail::CloseKeyHandle>;
 using UniqueView = UniqueHandle<void*, detail::UnmapView>;
-using UniqueModule = UniqueHandle<HMODULE, detail::FreeModule>;
+using UniqueModule = UniqueHandle<HMODULE, detail::FreeModuleHandle>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 
 // Puts a GDI object into a DC for the guard's lifetime.

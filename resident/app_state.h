@@ -1,0 +1,24 @@
+// The process-wide state of the resident program: created at start-up, kept
+// until exit, and handed by reference to the windows that read it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/option_set.h"
+
+namespace tdx {
+
+enum PopupModes : std::int32_t { kPopupHidden = 0, kPopupByHotKey = 1, kPopupByGesture = 2 };
+
+struct AppState {
+    OptionSet Options;
+    std::int32_t PopupMode = kPopupHidden;
+    bool DialogBusy = false;
+    bool UsKeyboard = true;
+    std::wstring HelpFilePath;
+    int HelpPopupX = 0;
+    int HelpPopupY = 0;
+};
+
+}  // namespace tdx

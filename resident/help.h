@@ -1,0 +1,17 @@
+// Help requests of the whole program go through one handler that drives the
+// compiled help file beside the executable.
+#pragma once
+
+#include <windows.h>
+
+#include "resident/app_state.h"
+
+namespace tdx {
+
+// Sets HelpFilePath (the program's path with ".chm") and initialises the help engine.
+void InitializeHelp(AppState& app) noexcept;
+// command: HELP_CONTEXT, HELP_CONTENTS, HELP_FINDER, HELP_CONTEXTPOPUP, HELP_SETPOPUP_POS;
+// anything else does nothing. Always false: the default help engine is never called.
+bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept;
+
+}  // namespace tdx

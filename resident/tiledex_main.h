@@ -1,0 +1,97 @@
+// The hidden main window of the resident program: it never becomes visible, owns
+// the notification-area icon and its menu, receives the global hotkey and the hook
+// library's notifications, and opens the configuration windows.
+#pragma once
+
+#include <array>
+
+#include "resident/app_state.h"
+#include "winbase/unique_handle.h"
+#include "winbase/window_base.h"
+
+namespace tdx {
+
+class TTdxMainForm;
+class FormWindow;
+class TDeleteForm;
+class TOptionForm;
+class TAboutForm;
+class TSettingForm;
+class TConfigForm;
+class TSelectForm;
+class TChangeForm;
+
+inline constexpr UINT WM_TRAYNOTIFY = 0x07E8;
+inline constexpr UINT WM_HOOKNOTIFY = 0x07E9;
+
+// The other windows of the program, created after the main window.
+struct ProgramWindows {
+    TTdxMainForm* popup = nullptr;
+    TDeleteForm* deleteForm = nullptr;
+    TOptionForm* optionForm = nullptr;
+    TAboutForm* aboutForm = nullptr;
+    TSettingForm* settingForm = nullptr;
+    TConfigForm* configForm = nullptr;
+    TSelectForm* selectForm = nullptr;
+    TChangeForm* changeForm = nullptr;
+};
+
+class TTiledexMain : public WindowBase {
+public:
+    explicit TTiledexMain(AppState& app) noexcept : app_(app) {}
+
+    // Creates the window; its creation runs the settings start-up.
+    bool Create();
+    void AttachWindows(const ProgramWindows& windows) noexcept { windows_ = windows; }
+
+    bool CloseOtherWindows(int keep) noexcept;
+    void ApplyOptions(const OptionSet& newOptions);
+    void OpenIconRegistration() noexcept;
+    void RegisterPopupHotKey() noexcept;
+    void UnregisterPopupHotKey() noexcept;
+    void AddTrayIcon() noexcept;
+    void RemoveTrayIcon() noexcept;
+
+    // Menu handlers of TrayMenu.
+    void tmSetClick(int slot) noexcept;
+    void tmOptionClick() noexcept;
+    void tmRegistClick() noexcept;
+    void tmConditionClick() noexcept;
+    void tmHelpClick() noexcept;
+    void tmAboutClick() noexcept;
+    void tmExitClick() noexcept;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void FormCreate();
+    void FormClose() noexcept;
+    void HotKeyPressed() noexcept;
+    void HookNotify(WPARAM kind) noexcept;
+    void TrayNotify(LPARAM mouseMessage) noexcept;
+    void ShowTrayMenu() noexcept;
+    void ShowForm(FormWindow* form) noexcept;
+
+    AppState& app_;
+    ProgramWindows windows_;
+    UINT taskbarCreatedMessage_ = 0;
+    UniqueIcon trayIcon_;
+    // Visibility of tmSet1 ... tmSet5 and of the separator after them.
+    std::array<bool, 5> envItemVisible_{};
+    std::array<std::wstring, 5> envItemCaption_{L"1", L"2", L"3", L"4", L"5"};
+    int envItemChecked_ = 1;
+};
+
+// Menu command identifiers of TrayMenu.
+enum TrayMenuId : UINT {
+    kTmSet1 = 101,  // ... kTmSet1 + 4
+    kTmOption = 110,
+    kTmRegist,
+    kTmCondition,
+    kTmHelp,
+    kTmAbout,
+    kTmExit,
+};
+
+}  // namespace tdx

@@ -1,0 +1,74 @@
+// The process entry: one instance per desktop, every window created once, one
+// message loop until Exit.
+#include <windows.h>
+
+#include "dialogs/about_form.h"
+#include "dialogs/config_form.h"
+#include "dialogs/delete_form.h"
+#include "dialogs/option_form.h"
+#include "dialogs/setting_form.h"
+#include "popup/tdx_main_form.h"
+#include "resident/app_state.h"
+#include "resident/change_form.h"
+#include "resident/select_form.h"
+#include "resident/tiledex_main.h"
+#include "winbase/unique_handle.h"
+
+namespace tdx {
+namespace {
+
+// Lets the popup see right double-clicks on its own client area before dispatch.
+void AppMessageFilter(const AppState& app, TTdxMainForm& popup, const MSG& msg) noexcept {
+    if (app.PopupMode != kPopupHidden && msg.hwnd == popup.hwnd() &&
+        msg.message == WM_RBUTTONDBLCLK) {
+        popup.TrayRightDoubleClick(static_cast<int>(LOWORD(msg.lParam)),
+                                   static_cast<int>(HIWORD(msg.lParam)));
+    }
+}
+
+int Run() {
+    {
+        // Another instance already runs: leave silently, without telling it.
+        UniqueMutex other(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Tiledex"));
+        if (other) return 0;
+    }
+    UniqueMutex mutex(::CreateMutexW(nullptr, FALSE, L"Tiledex"));
+
+    AppState app;
+    TTiledexMain mainWindow(app);
+    if (!mainWindow.Create()) return 1;
+
+    TTdxMainForm popup(app);
+    TDeleteForm deleteForm;
+    TOptionForm optionForm;
+    TAboutForm aboutForm;
+    TSettingForm settingForm;
+    TConfigForm configForm;
+    TSelectForm selectForm;
+    TChangeForm changeForm;
+    const HWND owner = mainWindow.hwnd();
+    popup.Create(owner);
+    deleteForm.Create(owner);
+    optionForm.Create(owner);
+    aboutForm.Create(owner);
+    settingForm.Create(owner);
+    configForm.Create(owner);
+    selectForm.Create(owner);
+    changeForm.Create(owner);
+    mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
+                              &configForm, &selectForm, &changeForm});
+
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        AppMessageFilter(app, popup, msg);
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (mutex) ::ReleaseMutex(mutex.get());
+    return 0;
+}
+
+}  // namespace
+}  // namespace tdx
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return tdx::Run(); }

@@ -1,0 +1,23 @@
+#include "winbase/form_window.h"
+
+namespace tdx {
+
+bool FormWindow::Create(HWND owner) {
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT r{0, 0, clientWidth_, clientHeight_};
+    ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return CreateWindowOfClass(className_, caption_, style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                               r.right - r.left, r.bottom - r.top, owner);
+}
+
+LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == WM_CLOSE) {
+        // Forms live until the program ends; closing one only hides it.
+        Hide();
+        return 0;
+    }
+    return WindowBase::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace tdx
