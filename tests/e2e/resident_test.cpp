@@ -1,0 +1,161 @@
+// The resident program as a user meets it: one instance, the hotkey, the
+// notification-area icon and its menu, and a clean exit.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "support/tiledex_process_win.h"
+
+namespace tdx::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool HotKeyIsFree(UINT modifiers, UINT key) {
+    if (!::RegisterHotKey(nullptr, 0x5A5A, modifiers, key)) return false;
+    ::UnregisterHotKey(nullptr, 0x5A5A);
+    return true;
+}
+
+bool ChooseTrayMenuItem(TiledexProcess& tiledex, WORD accessKey) {
+    if (!tiledex.OpenTrayMenu()) return false;
+    PressKeys({accessKey});
+    return WaitUntil([&] {
+        HWND menu = FindProcessWindow(L"#32768", tiledex.ProcessId());
+        return !menu || !::IsWindowVisible(menu);
+    });
+}
+
+bool FormVisible(const TiledexProcess& tiledex, const wchar_t* className) {
+    HWND form = FindProcessWindow(className, tiledex.ProcessId());
+    return form && ::IsWindowVisible(form);
+}
+
+TEST(Resident, SecondStartEndsSilentlyAndLeavesOneInstance) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    EXPECT_EQ(tiledex.StartSecondInstance(), 0);
+    EXPECT_EQ(CountWindowsOfClass(L"TTiledexMain"), 1);
+    EXPECT_TRUE(tiledex.Running());
+    // The main window is never shown; the popup and every dialog start hidden.
+    EXPECT_FALSE(::IsWindowVisible(tiledex.MainWindow()));
+    for (const wchar_t* cls : {L"TTdxMainForm", L"TDeleteForm", L"TOptionForm", L"TAboutForm",
+                               L"TSettingForm", L"TConfigForm", L"TSelectForm", L"TChangeForm"}) {
+        HWND window = FindProcessWindow(cls, tiledex.ProcessId());
+        ASSERT_NE(window, nullptr) << "missing window class";
+        EXPECT_FALSE(::IsWindowVisible(window));
+    }
+    EXPECT_EQ(WindowText(tiledex.Popup()), L"tiledex");
+    EXPECT_TRUE(tiledex.TrayIconPresent());
+}
+
+TEST(Resident, HotKeyShowsThePopupAndHidesItAgain) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    EXPECT_FALSE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    EXPECT_EQ(::GetForegroundWindow(), tiledex.Popup());
+    const LONG style = ::GetWindowLongW(tiledex.Popup(), GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, 0) << "the popup has no caption bar";
+
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+
+    // Escape hides it as well, and the hotkey shows it again afterwards.
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    PressKeys({VK_ESCAPE});
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    EXPECT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+}
+
+TEST(Resident, HotKeyComesFromTheSettingsFile) {
+    TiledexProcess tiledex;
+    // Shift + Ctrl + Alt + F5.
+    WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini",
+                      "[Option]\r\nVkMod=7\r\nVkKey=0x74\r\n");
+    ASSERT_TRUE(tiledex.Start());
+
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    EXPECT_FALSE(WaitUntil([&] { return tiledex.PopupVisible(); }, 1500ms));
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+
+    PressKeys({VK_SHIFT, VK_CONTROL, VK_MENU, VK_F5});
+    EXPECT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+}
+
+TEST(Resident, ExitFromTheMenuReleasesHotKeyAndIcon) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    ASSERT_TRUE(tiledex.TrayIconPresent());
+    const HWND mainWindow = tiledex.MainWindow();
+
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'X'));
+    ASSERT_TRUE(tiledex.WaitForExit());
+    EXPECT_EQ(tiledex.ExitCode(), 0u);
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = mainWindow;
+    data.uID = 1;
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &data)) << "the icon is gone";
+
+    TiledexProcess again;
+    EXPECT_TRUE(again.Start()) << "a new instance can start after Exit";
+}
+
+TEST(Resident, TaskbarCreatedBringsTheIconBack) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    ASSERT_TRUE(tiledex.TrayIconPresent());
+
+    // The shell restarted and lost every icon.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = tiledex.MainWindow();
+    data.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &data));
+    ASSERT_FALSE(tiledex.TrayIconPresent());
+
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    EXPECT_TRUE(WaitUntil([&] { return tiledex.TrayIconPresent(); }));
+}
+
+TEST(Resident, IconPressesAndMenuOpenTheirWindows) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    HWND mainWindow = tiledex.MainWindow();
+
+    // A left press on the icon opens the icon registration dialog; releases do nothing.
+    ::PostMessageW(mainWindow, 0x07E8, 1, WM_LBUTTONUP);
+    ::PostMessageW(mainWindow, 0x07E8, 1, WM_RBUTTONUP);
+    EXPECT_FALSE(WaitUntil([&] { return FormVisible(tiledex, L"TConfigForm"); }, 500ms));
+    ::PostMessageW(mainWindow, 0x07E8, 1, WM_LBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return FormVisible(tiledex, L"TConfigForm"); }));
+
+    // About, then Options: only one configuration window stays open.
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'A'));
+    ASSERT_TRUE(WaitUntil([&] { return FormVisible(tiledex, L"TAboutForm"); }));
+    EXPECT_FALSE(FormVisible(tiledex, L"TConfigForm"));
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'O'));
+    ASSERT_TRUE(WaitUntil([&] { return FormVisible(tiledex, L"TOptionForm"); }));
+    EXPECT_FALSE(FormVisible(tiledex, L"TAboutForm"));
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'S'));
+    ASSERT_TRUE(WaitUntil([&] { return FormVisible(tiledex, L"TSelectForm"); }));
+    EXPECT_FALSE(FormVisible(tiledex, L"TOptionForm"));
+
+    // The hotkey closes the open dialogs before the popup appears.
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    EXPECT_FALSE(FormVisible(tiledex, L"TSelectForm"));
+}
+
+}  // namespace
+}  // namespace tdx::test

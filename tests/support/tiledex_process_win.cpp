@@ -1,0 +1,204 @@
+#include "support/tiledex_process_win.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+namespace tdx::test {
+
+std::filesystem::path ExeDir() {
+    wchar_t path[MAX_PATH]{};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path();
+}
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    wchar_t base[MAX_PATH]{};
+    ::GetTempPathW(MAX_PATH, base);
+    path_ = std::filesystem::path(base) /
+            (L"tdx-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+             std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(counter++));
+    std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+bool WaitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (predicate()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(20);
+    }
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        inputs.push_back(in);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        --it;
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+namespace {
+
+struct FindArgs {
+    const wchar_t* className;
+    DWORD processId;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+    auto* args = reinterpret_cast<FindArgs*>(param);
+    wchar_t cls[256]{};
+    ::GetClassNameW(window, cls, 256);
+    if (wcscmp(cls, args->className) != 0) return TRUE;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (args->processId != 0 && pid != args->processId) return TRUE;
+    if (!args->found) args->found = window;
+    ++args->count;
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(const wchar_t* className, DWORD processId) {
+    FindArgs args{className, processId, nullptr, 0};
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
+    return args.found;
+}
+
+int CountWindowsOfClass(const wchar_t* className) {
+    FindArgs args{className, 0, nullptr, 0};
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
+    return args.count;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024]{};
+    ::GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+void WriteSettingsFile(const std::filesystem::path& file, const std::string& contents) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << contents;
+}
+
+TiledexProcess::TiledexProcess() = default;
+
+TiledexProcess::~TiledexProcess() {
+    if (process_) {
+        if (Running()) {
+            if (HWND main = MainWindow()) ::PostMessageW(main, WM_CLOSE, 0, 0);
+            if (::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0)
+                ::TerminateProcess(process_, 99);
+            ::WaitForSingleObject(process_, 5000);
+        }
+        ::CloseHandle(process_);
+    }
+}
+
+bool TiledexProcess::Launch(PROCESS_INFORMATION& pi) {
+    ::SetEnvironmentVariableW(L"APPDATA", AppData().c_str());
+    std::wstring exe = (ExeDir() / L"tiledex.exe").wstring();
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            ExeDir().c_str(), &si, &pi) != FALSE;
+}
+
+bool TiledexProcess::Start() {
+    PROCESS_INFORMATION pi{};
+    if (!Launch(pi)) return false;
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    processId_ = pi.dwProcessId;
+    // The environment dialog is created last: once it exists, start-up is complete.
+    return WaitUntil([this] {
+        return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running();
+    }) && Running();
+}
+
+int TiledexProcess::StartSecondInstance(std::chrono::milliseconds timeout) {
+    PROCESS_INFORMATION pi{};
+    if (!Launch(pi)) return -1;
+    ::CloseHandle(pi.hThread);
+    int code = -1;
+    if (::WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(pi.hProcess, &exitCode);
+        code = static_cast<int>(exitCode);
+    } else {
+        ::TerminateProcess(pi.hProcess, 98);
+    }
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
+bool TiledexProcess::WaitForExit(std::chrono::milliseconds timeout) {
+    return WaitUntil([this] { return !Running(); }, timeout);
+}
+
+DWORD TiledexProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) ::GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+bool TiledexProcess::Running() const {
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool TiledexProcess::PopupVisible() const {
+    HWND popup = Popup();
+    return popup && ::IsWindowVisible(popup);
+}
+
+bool TiledexProcess::OpenTrayMenu() {
+    HWND main = MainWindow();
+    if (!main) return false;
+    ::PostMessageW(main, 0x07E8, 1, WM_RBUTTONDOWN);
+    return WaitUntil([this] {
+        HWND menu = FindProcessWindow(L"#32768", processId_);
+        return menu && ::IsWindowVisible(menu);
+    });
+}
+
+bool TiledexProcess::TrayIconPresent() const {
+    // Modifying an icon succeeds only while the shell holds it.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = MainWindow();
+    data.uID = 1;
+    return data.hWnd && ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+}  // namespace tdx::test

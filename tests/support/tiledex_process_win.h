@@ -1,0 +1,84 @@
+// Drives the real tiledex.exe for end-to-end tests: a fresh settings folder per
+// test, start and stop, real keys through SendInput, windows found by class.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+namespace tdx::test {
+
+// The folder of the running test executable; tiledex.exe and the helpers live there.
+std::filesystem::path ExeDir();
+
+// A new empty folder under the system temp folder, removed by its destructor.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Polls until the predicate holds; false on time-out. Pumps this thread's messages.
+bool WaitUntil(const std::function<bool()>& predicate,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Presses the keys in order, then releases them in reverse order.
+void PressKeys(std::initializer_list<WORD> keys);
+
+// The first top-level window of the class that belongs to the process (0 = any process).
+HWND FindProcessWindow(const wchar_t* className, DWORD processId);
+int CountWindowsOfClass(const wchar_t* className);
+std::wstring WindowText(HWND window);
+
+// Writes a settings file as the user would have it, in the system code page.
+void WriteSettingsFile(const std::filesystem::path& file, const std::string& contents);
+
+class TiledexProcess {
+public:
+    // APPDATA of the program points at a fresh folder of its own.
+    TiledexProcess();
+    ~TiledexProcess();
+    TiledexProcess(const TiledexProcess&) = delete;
+    TiledexProcess& operator=(const TiledexProcess&) = delete;
+
+    const std::filesystem::path& AppData() const { return appData_.path(); }
+    std::filesystem::path SettingsFolder() const { return AppData() / L"tiledex"; }
+
+    // Starts the program and waits until every window exists; false if it did not come up.
+    bool Start();
+    // Starts another process of the program with the same settings; returns its exit code
+    // (or -1 when it did not end in time).
+    int StartSecondInstance(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    DWORD ExitCode() const;
+    bool Running() const;
+
+    DWORD ProcessId() const { return processId_; }
+    HWND MainWindow() const { return FindProcessWindow(L"TTiledexMain", processId_); }
+    HWND Popup() const { return FindProcessWindow(L"TTdxMainForm", processId_); }
+    bool PopupVisible() const;
+
+    // Opens the notification-area menu as a right press on the icon would.
+    bool OpenTrayMenu();
+    // Whether the shell holds the program's notification-area icon.
+    bool TrayIconPresent() const;
+
+private:
+    bool Launch(PROCESS_INFORMATION& pi);
+
+    TempFolder appData_;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+}  // namespace tdx::test
