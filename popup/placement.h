@@ -8,15 +8,11 @@
 #include <vector>
 
 #include "popup/pixel_geometry.h"
+#include "popup/popup_mode.h"
 #include "popup/tray_layout.h"
 #include "settings/option_set.h"
 
 namespace tdx {
-
-// PopupMode values: who showed the popup.
-inline constexpr std::int32_t kPopupHidden = 0;
-inline constexpr std::int32_t kPopupByHotkey = 1;
-inline constexpr std::int32_t kPopupByGesture = 2;
 
 // MousePositionFlag: the window's centre goes under the mouse.
 inline constexpr std::int32_t kMouseAtWindowCentre = 3;
