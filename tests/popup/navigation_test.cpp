@@ -150,14 +150,6 @@ TEST(Navigation, NothingShownKeepsTheCursorInPlace) {
 }
 
 TEST(Navigation, ControlKeysMapToTheirMoves) {
-    EXPECT_EQ(MapControlKey('C'), Vk::Next);
-    EXPECT_EQ(MapControlKey('R'), Vk::Prior);
-    EXPECT_EQ(MapControlKey('G'), Vk::Delete);
-    EXPECT_EQ(MapControlKey('H'), Vk::Back);
-    EXPECT_EQ(MapControlKey('Q'), Vk::Prefix);
-    EXPECT_EQ(MapControlKey('A'), 'A');
-    EXPECT_EQ(MapControlKey(Vk::Left), Vk::Left);
-
     Popup p(MakeTrays(10, 3, 4));
     p.Put(0, 8);
     p.Press('E', false, true);
@@ -170,6 +162,11 @@ TEST(Navigation, ControlKeysMapToTheirMoves) {
     EXPECT_EQ(p.Cursor(), (CursorCell{0, 7}));
     EXPECT_EQ(p.Press('M', false, true), RunOf(0, 7));
     EXPECT_EQ(p.Press('J', false, true).Command, PopupCommand::HidePopup);
+    p.Put(1, 1);
+    EXPECT_EQ(p.Press('G', false, true), (PopupAction{PopupCommand::CloseTask, 1, 1}));
+    EXPECT_EQ(p.Press('H', false, true), (PopupAction{PopupCommand::CloseTask, 1, 0}));
+    EXPECT_EQ(p.Press('A', false, true), PopupAction{});  // unmapped: no direct key entry has A
+    p.Put(0, 7);
     // Without Ctrl the same letters are direct keys, not moves.
     p.Press('S');
     EXPECT_EQ(p.Cursor(), (CursorCell{0, 7}));

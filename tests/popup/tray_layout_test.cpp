@@ -102,17 +102,6 @@ TEST(CellGeometry, CellIndexAtClampsIntoTheGrid) {
     EXPECT_EQ(CellIndexAt(10, 10, 0, 7), 0);
 }
 
-TEST(CellDrawing, FrameByStyleAndState) {
-    EXPECT_EQ(CellFrameFor(0, CellState::Normal), CellFrame::Erase);
-    EXPECT_EQ(CellFrameFor(1, CellState::Normal), CellFrame::Erase);
-    EXPECT_EQ(CellFrameFor(5, CellState::Normal), CellFrame::Erase);
-    EXPECT_EQ(CellFrameFor(0, CellState::Cursor), CellFrame::ColourFrame);
-    EXPECT_EQ(CellFrameFor(0, CellState::Pressed), CellFrame::ColourFrameBlack);
-    EXPECT_EQ(CellFrameFor(1, CellState::Cursor), CellFrame::RaisedButton);
-    EXPECT_EQ(CellFrameFor(1, CellState::Pressed), CellFrame::RaisedButton);
-    EXPECT_EQ(CellFrameFor(2, CellState::Cursor), CellFrame::Nothing);
-}
-
 TEST(CellDrawing, DirectKeyTexts) {
     EXPECT_EQ(DirectKeyText('A', 4), L"A");
     EXPECT_EQ(DirectKeyText('a', 4), L"a");
