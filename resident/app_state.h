@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "popup/popup_mode.h"
 #include "settings/option_set.h"
 
 namespace tdx {
-
-enum PopupModes : std::int32_t { kPopupHidden = 0, kPopupByHotKey = 1, kPopupByGesture = 2 };
 
 struct AppState {
     OptionSet Options;

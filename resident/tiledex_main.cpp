@@ -126,7 +126,7 @@ void TTiledexMain::HotKeyPressed() noexcept {
     if (app_.DialogBusy || !windows_.popup) return;
     ::SetForegroundWindow(hwnd());
     CloseOtherWindows(5);
-    app_.PopupMode = kPopupByHotKey;
+    app_.PopupMode = kPopupByHotkey;
     windows_.popup->ShowPopup();
 }
 
