@@ -6,12 +6,16 @@
 #include <string>
 
 #include "popup/popup_mode.h"
+#include "popup/tray_layout.h"
 #include "settings/option_set.h"
 
 namespace tdx {
 
 struct AppState {
     OptionSet Options;
+    // Program, Task and System tray; the settings store fills 0 and 2, the task
+    // enumeration fills 1 at every show.
+    ::tdx::Trays Trays;
     std::int32_t PopupMode = kPopupHidden;
     bool DialogBusy = false;
     bool UsKeyboard = true;
