@@ -1,6 +1,15 @@
 #include "popup/tdx_main_form.h"
 
-#include "winbase/unique_handle.h"
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "popup/launch_rules.h"
+#include "popup/placement_win.h"
+#include "popup/task_list_win.h"
 
 namespace tdx {
 namespace {
@@ -9,9 +18,60 @@ namespace {
 constexpr int kDesignWidth = 147;
 constexpr int kDesignHeight = 266;
 
+constexpr std::array<const wchar_t*, kTrayCount> kCaptionTexts{L"Program", L"Task", L"System"};
+constexpr std::array<int, kTrayCount> kCaptionIds{kExecLabelId, kTaskLabelId, kSysLabelId};
+constexpr std::array<int, kTrayCount> kPaintBoxIds{kExecPaintBoxId, kTaskPaintBoxId,
+                                                   kSysPaintBoxId};
+
+UniqueFont PopupFont(int characterHeight) noexcept {
+    // A negative height asks for the character height, without internal leading.
+    return UniqueFont(::CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"ＭＳ Ｐゴシック"));
+}
+
+int TextWidth(HFONT font, const wchar_t* text) noexcept {
+    WindowDc screen(nullptr);
+    SelectObjectGuard keepFont(screen.get(), font);
+    SIZE size{};
+    ::GetTextExtentPoint32W(screen.get(), text, lstrlenW(text), &size);
+    return size.cx;
+}
+
+void MoveControl(HWND control, int left, int top, int width, int height) noexcept {
+    ::SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::optional<std::wstring> EnvironmentValue(std::wstring_view name) {
+    const std::wstring key(name);
+    const DWORD needed = ::GetEnvironmentVariableW(key.c_str(), nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring value(needed, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(key.c_str(), value.data(), needed);
+    value.resize(length < needed ? length : 0);
+    return value;
+}
+
+// The shell may hand a file to an extension that needs COM on this thread. Kept
+// for the life of the process, like the thread itself.
+void EnsureComForShell() noexcept {
+    static const HRESULT initialized =
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    (void)initialized;
+}
+
+// The fallback icon of tasks that report none.
+HICON ApplicationIconHandle() noexcept {
+    // Shared system icon: never destroyed.
+    return ::LoadIconW(nullptr, IDI_APPLICATION);
+}
+
 }  // namespace
 
 bool TTdxMainForm::Create(HWND owner) {
+    residentMain_ = owner;
+    formFont_ = PopupFont(12);
+    nameFont_ = PopupFont(17);
     // WS_EX_TOOLWINDOW keeps the popup off the taskbar; it is never a task of its own.
     if (!CreateWindowOfClass(L"TTdxMainForm", kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN,
                              WS_EX_TOOLWINDOW, 0, 0, kDesignWidth, kDesignHeight, owner,
@@ -19,6 +79,40 @@ bool TTdxMainForm::Create(HWND owner) {
         return false;
     // The popup takes no text input: keep the input method out of it.
     ::ImmAssociateContext(hwnd(), nullptr);
+    return CreateControls();
+}
+
+bool TTdxMainForm::CreateControls() {
+    for (std::int32_t t = 0; t < kTrayCount; ++t) {
+        const auto i = static_cast<std::size_t>(t);
+        captions_[i] = CreateControl(
+            hwnd(), {L"STATIC", kCaptionTexts[i], 8, 2, TextWidth(formFont_.get(), kCaptionTexts[i]),
+                     12, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kCaptionIds[i]});
+        if (!captions_[i]) return false;
+        ::SendMessageW(captions_[i], WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+
+        TPaintBox::Handlers handlers;
+        handlers.paint = [this, t](HDC dc, SIZE size) { PaintTrayBox(t, dc, size); };
+        handlers.mouseMove = [this, t](int x, int y) { TrayMouseMove(t, x, y); };
+        handlers.mouseDown = [this, t](UINT message, int x, int y, WPARAM) {
+            TrayMouseDown(t, message, x, y);
+        };
+        if (!paintBoxes_[i].Create(hwnd(), L"TPaintBox", kPaintBoxIds[i], std::move(handlers)))
+            return false;
+    }
+
+    TPaintBox::Handlers panel;
+    panel.paint = [](HDC dc, SIZE size) {
+        RECT r{0, 0, size.cx, size.cy};
+        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    };
+    if (!namePanel_.Create(hwnd(), L"TPanel", kNamePanelId, std::move(panel))) return false;
+    nameLabel_ = CreateControl(namePanel_.hwnd(), {L"STATIC", L"", 4, 1, 136, 17,
+                                                   WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kNameLabelId});
+    if (!nameLabel_) return false;
+    ::SendMessageW(nameLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), FALSE);
+    LayoutTrays();
     return true;
 }
 
@@ -27,33 +121,217 @@ void TTdxMainForm::ShowPopup() noexcept { FormShow(); }
 void TTdxMainForm::HidePopup() noexcept { Hide(); }
 
 void TTdxMainForm::FormShow() noexcept {
+    backgroundPainted_ = false;
+    skipTaskClick_ = false;
+    ResetForShow(app_.Trays, nav_);
+    // The CD state is read once per show; the device itself arrives with the
+    // System tray's commands, until then it never plays.
+    cdMode_ = 0;
     menuBusy_ = false;
     PreparePopup();
 }
 
 void TTdxMainForm::PreparePopup() noexcept {
-    RECT r{};
-    ::GetWindowRect(hwnd(), &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    ::SetWindowPos(hwnd(), HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    // The drive entries of the System tray are refreshed here once the item
+    // lists provide RefreshDriveItems.
+    RefreshTaskList();
+    for (TrayState& tray : app_.Trays) {
+        tray.CursorIndex = 0;
+        tray.DrawnIndex = 0;
+    }
+    LayoutTrays();
+    nav_.ActiveTray = ChooseStartingTray(app_.PopupMode, app_.Options, app_.Trays);
+    if (PlacesPopupAtMouse(app_.PopupMode, app_.Options)) PlacePopupAtMouse();
+    else CenterFormOnScreen(hwnd());
+
+    ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+    for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
     ::SetForegroundWindow(hwnd());
     ::ShowWindow(hwnd(), SW_SHOW);
     ::BringWindowToTop(hwnd());
+    // Paint everything now rather than at the next turn of the message loop.
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void TTdxMainForm::TrayRightDoubleClick(int, int) noexcept {
-    // The trays' own mouse commands arrive with the tray grid.
+void TTdxMainForm::RefreshTaskList() noexcept {
+    try {
+        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIconHandle());
+    } catch (...) {
+        // Out of memory: show no tasks rather than a half-built list.
+        app_.Trays[kTaskTray].Items.clear();
+    }
+}
+
+void TTdxMainForm::LayoutTrays() noexcept {
+    const TrayLayout layout = tdx::LayoutTrays(app_.Trays, app_.Options.ColMax);
+    for (std::size_t t = 0; t < kTrayCount; ++t) {
+        RECT caption{};
+        ::GetWindowRect(captions_[t], &caption);
+        MoveControl(captions_[t], 8, layout.CaptionTop[t], caption.right - caption.left, 12);
+        const PixelRect& box = layout.PaintBox[t];
+        paintBoxes_[t].SetBounds(box.Left, box.Top, box.Width(), box.Height());
+    }
+    const PixelRect& panel = layout.NamePanel;
+    namePanel_.SetBounds(panel.Left, panel.Top, panel.Width(), panel.Height());
+    MoveControl(nameLabel_, 4, 1, layout.NameLabelWidth, 17);
+
+    RECT window{};
+    ::GetWindowRect(hwnd(), &window);
+    if (window.bottom - window.top != layout.Window.Height) backgroundPainted_ = false;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, layout.Window.Width, layout.Window.Height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layout_ = layout;
+}
+
+void TTdxMainForm::PlacePopupAtMouse() noexcept {
+    const PixelRect& box = layout_.PaintBox[static_cast<std::size_t>(nav_.ActiveTray)];
+    const PixelPoint anchor =
+        PopupAnchor(app_.Options.MousePositionFlag, layout_.Window, box);
+    tdx::PlaceFormAtCursor(hwnd(), anchor.X, anchor.Y, app_.Options.MoveCursorFlag);
+}
+
+NavigationSettings TTdxMainForm::Settings() const {
+    return NavigationSettings::From(app_.Options, digits_);
+}
+
+CellPaintContext TTdxMainForm::PaintContext() const noexcept {
+    return CellPaintContext{app_.Trays, app_.Options, digits_, cdMode_, CdPlayerInUse(app_.Trays)};
+}
+
+void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
+    PaintTray(dc, PaintContext(), tray, tray == nav_.ActiveTray, size);
+}
+
+void TTdxMainForm::DrawCellNow(std::int32_t tray, std::int32_t index, CellState state) noexcept {
+    if (tray < 0 || tray >= kTrayCount) return;
+    const CellPaintContext context = PaintContext();
+    PaintBoxOf(tray).DrawNow([&](HDC dc) { DrawCell(dc, context, tray, index, state); });
+}
+
+void TTdxMainForm::MoveCursorCell(const CursorCell& from, const CursorCell& to) noexcept {
+    if (from == to) return;
+    DrawCellNow(from.Tray, from.Index, CellState::Normal);
+    DrawCellNow(to.Tray, to.Index, CellState::Cursor);
+}
+
+void TTdxMainForm::ShowCursorTitle(std::int32_t tray, std::int32_t index) noexcept {
+    if (!IsShownCell(app_.Trays, tray, index)) return;
+    const std::wstring& title =
+        app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)].Title;
+    ::SetWindowTextW(nameLabel_, title.c_str());
 }
 
 void TTdxMainForm::FormKeyDown(WPARAM key) noexcept {
-    if (key == VK_ESCAPE) HidePopup();
+    try {
+        const KeyEvent event{static_cast<std::uint32_t>(key), ::GetKeyState(VK_SHIFT) < 0,
+                             ::GetKeyState(VK_CONTROL) < 0};
+        const NavigationSettings settings = Settings();
+        PopupNavigator navigator(app_.Trays, nav_, settings);
+        const CursorCell before = navigator.Cursor();
+        const PopupAction action = navigator.KeyDown(event);
+        const CursorCell after = navigator.Cursor();
+        MoveCursorCell(before, after);
+
+        switch (action.Command) {
+        case PopupCommand::RunEntry:
+            // A task picked by its number shows as the cursor while it is brought up.
+            MoveCursorCell(after, {action.Tray, action.Index});
+            RunEntry(action.Tray, action.Index);
+            break;
+        case PopupCommand::HidePopup:
+            HidePopup();
+            break;
+        case PopupCommand::ShowEntryMenu:
+        case PopupCommand::CloseTask:
+        case PopupCommand::ShowOrMinimiseTask:
+        case PopupCommand::AllTasks:
+            // The entry menu and the task commands come with the popup menus.
+            break;
+        case PopupCommand::None:
+            break;
+        }
+        const CursorCell now = navigator.Cursor();
+        ShowCursorTitle(now.Tray, now.Index);
+    } catch (...) {
+        // Building the settings can only fail for want of memory; the key is lost.
+    }
+}
+
+void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
+    try {
+        POINT screen{x, y};
+        ::ClientToScreen(PaintBoxOf(tray).hwnd(), &screen);
+        const NavigationSettings settings = Settings();
+        PopupNavigator navigator(app_.Trays, nav_, settings);
+        const CursorCell before = navigator.Cursor();
+        if (!navigator.TrayMouseMove(tray, x, y, {screen.x, screen.y}, app_.PopupMode)) return;
+        const CursorCell after = navigator.Cursor();
+        MoveCursorCell(before, after);
+        ShowCursorTitle(after.Tray, after.Index);
+    } catch (...) {
+    }
+}
+
+void TTdxMainForm::TrayMouseDown(std::int32_t tray, UINT message, int x, int y) noexcept {
+    if (app_.Options.KeyOnlyFlag && app_.PopupMode == kPopupByHotkey) return;
+    // Until the full click dispatch with its menus arrives, a left press runs the
+    // entry under the mouse.
+    if (message != WM_LBUTTONDOWN) return;
+    const std::int32_t index = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    if (index >= ShownEntryCount(app_.Trays[static_cast<std::size_t>(tray)])) return;
+    RunEntry(tray, index);
+}
+
+void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
+    try {
+        const LaunchPlan plan = PlanRunEntry(app_.Trays, tray, index, app_.PopupMode, EnvironmentValue);
+        switch (plan.Kind) {
+        case LaunchKind::Nothing:
+            return;
+        case LaunchKind::ActivateTask:
+            ActivateTask(static_cast<HWND>(plan.Window));
+            break;
+        case LaunchKind::SystemCommand:
+            RunSystemCommand(plan.Keyword);
+            break;
+        case LaunchKind::ShellOpen: {
+            EnsureComForShell();
+            SHELLEXECUTEINFOW info{};
+            info.cbSize = sizeof(info);
+            // Failures are not reported: the shell must not show its own message either.
+            info.fMask = SEE_MASK_FLAG_NO_UI;
+            info.hwnd = residentMain_;
+            info.lpVerb = nullptr;
+            info.lpFile = plan.File.c_str();
+            info.lpParameters = plan.Parameters.empty() ? nullptr : plan.Parameters.c_str();
+            info.lpDirectory = plan.Directory.empty() ? nullptr : plan.Directory.c_str();
+            info.nShow = SW_SHOW;
+            // Whether anything started is never examined: a missing file or
+            // association ends like a success.
+            (void)::ShellExecuteExW(&info);
+            break;
+        }
+        }
+        if (plan.HidePopup) {
+            app_.PopupMode = kPopupHidden;
+            HidePopup();
+        }
+    } catch (...) {
+        // Out of memory while planning: nothing was started, the popup stays.
+    }
+}
+
+void TTdxMainForm::RunSystemCommand(const std::wstring&) noexcept {
+    // The System tray's built-in commands (shut down, suspend, CD player,
+    // command prompt, browser) are not carried out yet; the popup still closes.
+}
+
+void TTdxMainForm::TrayRightDoubleClick(int, int) noexcept {
+    // Right-button commands on the trays arrive with the popup menus.
 }
 
 void TTdxMainForm::FormActivate(WPARAM state) noexcept {
-    if (LOWORD(state) == WA_INACTIVE && app_.PopupMode != kPopupHidden) {
+    if (state == WA_INACTIVE && app_.PopupMode != kPopupHidden) {
         app_.PopupMode = kPopupHidden;
         HidePopup();
     }
@@ -65,34 +343,46 @@ void TTdxMainForm::FormClose() noexcept {
     HidePopup();
 }
 
-void TTdxMainForm::FormPaint() noexcept {
-    PaintGuard paint(hwnd());
+void TTdxMainForm::FormEraseBackground(HDC dc) noexcept {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    ::FillRect(paint.dc(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::DrawEdge(paint.dc(), &client, EDGE_RAISED, BF_RECT);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    if (backgroundPainted_) return;
+    backgroundPainted_ = true;
+    // Hover is ignored until the mouse leaves the point where the popup found it.
+    POINT mouse{};
+    ::GetCursorPos(&mouse);
+    nav_.PaintMousePos = PixelPoint{mouse.x, mouse.y};
+    clickGuardTick_ = ::GetTickCount();
 }
 
 LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     switch (msg) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
         FormKeyDown(wParam);
         return 0;
+    case WM_SYSKEYDOWN:
+        FormKeyDown(wParam);
+        break;
     case WM_ACTIVATE:
         FormActivate(wParam);
-        return 0;
+        break;  // the default handling gives the window the keyboard focus
     case WM_CLOSE:
         if (FormCloseQuery()) FormClose();
         return 0;
-    case WM_PAINT:
-        FormPaint();
-        return 0;
     case WM_ERASEBKGND:
+        FormEraseBackground(reinterpret_cast<HDC>(wParam));
         return 1;
-    default:
-        return WindowBase::HandleMessage(msg, wParam, lParam);
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
+    default:
+        break;
+    }
+    return WindowBase::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace tdx

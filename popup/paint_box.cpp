@@ -1,0 +1,89 @@
+#include "popup/paint_box.h"
+
+#include <windowsx.h>
+
+#include "winbase/unique_handle.h"
+
+namespace tdx {
+
+bool TPaintBox::Create(HWND parent, const wchar_t* className, int id, Handlers handlers) {
+    handlers_ = std::move(handlers);
+    if (!CreateWindowOfClass(className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                             0, parent, CS_DBLCLKS))
+        return false;
+    ::SetWindowLongPtrW(hwnd(), GWLP_ID, id);
+    return true;
+}
+
+void TPaintBox::SetBounds(int left, int top, int width, int height) noexcept {
+    ::SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TPaintBox::Bounds() const noexcept {
+    RECT r{};
+    ::GetWindowRect(hwnd(), &r);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+SIZE TPaintBox::Size() const noexcept {
+    RECT r{};
+    ::GetClientRect(hwnd(), &r);
+    return {r.right, r.bottom};
+}
+
+void TPaintBox::DrawNow(const std::function<void(HDC dc)>& draw) noexcept {
+    if (!::IsWindowVisible(hwnd())) return;
+    WindowDc dc(hwnd());
+    if (dc.get()) draw(dc.get());
+}
+
+void TPaintBox::Paint() noexcept {
+    PaintGuard paint(hwnd());
+    const SIZE size = Size();
+    if (!paint.dc() || size.cx <= 0 || size.cy <= 0) return;
+    UniqueDc memory(::CreateCompatibleDC(paint.dc()));
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), size.cx, size.cy));
+    if (!memory || !bitmap) {
+        // Short of GDI resources: draw straight on the screen rather than not at all.
+        if (handlers_.paint) handlers_.paint(paint.dc(), size);
+        return;
+    }
+    {
+        SelectObjectGuard keepBitmap(memory.get(), bitmap.get());
+        if (handlers_.paint) handlers_.paint(memory.get(), size);
+        const RECT& dirty = paint.paint().rcPaint;
+        ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left,
+                 dirty.bottom - dirty.top, memory.get(), dirty.left, dirty.top, SRCCOPY);
+    }
+}
+
+LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (msg) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_MOUSEMOVE:
+        if (handlers_.mouseMove) handlers_.mouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (handlers_.mouseDown)
+            handlers_.mouseDown(msg, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam);
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        // Labels inside (the name label) are black on button face.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    default:
+        return WindowBase::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+}  // namespace tdx
