@@ -1,0 +1,29 @@
+#include "settings/monitors_win.h"
+
+#include <new>
+
+namespace tdx {
+
+BOOL CALLBACK CollectMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM data) noexcept {
+    auto* list = reinterpret_cast<MonitorList*>(data);
+    if (!list || !rect) return TRUE;
+    try {
+        list->push_back({rect->left, rect->top, rect->right, rect->bottom});
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void ForceForeground(HWND window) noexcept {
+    const DWORD own = ::GetCurrentThreadId();
+    const DWORD foreground = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    // A thread cannot attach to itself, and there may be no foreground window.
+    const bool attached = foreground != 0 && foreground != own && ::AttachThreadInput(own, foreground, TRUE);
+    // The result is not reported: the callers have nothing to do when the
+    // system refuses the foreground.
+    ::SetForegroundWindow(window);
+    if (attached) ::AttachThreadInput(own, foreground, FALSE);
+}
+
+}  // namespace tdx
