@@ -23,7 +23,12 @@ void ForceForeground(HWND window) noexcept {
     // The result is not reported: the callers have nothing to do when the
     // system refuses the foreground.
     ::SetForegroundWindow(window);
-    if (attached) ::AttachThreadInput(own, foreground, FALSE);
+    if (!attached) return;
+    ::AttachThreadInput(own, foreground, FALSE);
+    // Wine leaves no foreground window at all once the input is detached
+    // again; asking a second time, with our input our own, restores it. On
+    // Windows the window already has the foreground and nothing happens.
+    if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
 }
 
 }  // namespace tdx
