@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <set>
 #include <string>
 
 #include "resources/icon_pixels.h"
@@ -147,9 +147,33 @@ TEST(SpecialFoldersOnWindows, IconsOfFoldersAndOfUnknownNames) {
     EXPECT_EQ(LoadItemIcon(11, L"Attic", -1), nullptr);
 }
 
-TEST(SpecialFoldersOnWindows, UnknownNamesOpenNothing) {
+std::set<HWND> VisibleTopLevelWindows() {
+    std::set<HWND> windows;
+    ::EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+            if (::IsWindowVisible(w)) reinterpret_cast<std::set<HWND>*>(data)->insert(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+TEST(SpecialFoldersOnWindows, KnownFoldersOpenInTheShellAndUnknownNamesOpenNothing) {
     EXPECT_FALSE(OpenSpecialFolder(L"Attic"));
     EXPECT_FALSE(OpenSpecialFolder(SpecialFolder::None));
+
+    const std::set<HWND> before = VisibleTopLevelWindows();
+    EXPECT_TRUE(OpenSpecialFolder(L"MyComputer"));
+    // Close the shell window that the request brings up, once it is there.
+    bool closed = false;
+    for (int i = 0; i < 30 && !closed; ++i) {
+        ::Sleep(100);
+        for (HWND w : VisibleTopLevelWindows()) {
+            if (before.count(w) || w == ::FindWindowW(L"Shell_TrayWnd", nullptr)) continue;
+            ::PostMessageW(w, WM_CLOSE, 0, 0);
+            closed = true;
+        }
+    }
 }
 
 }  // namespace

@@ -11,19 +11,11 @@
 namespace tdx {
 namespace {
 
-TEST(Monitors, EnumerationCollectsEveryMonitorInOrder) {
+TEST(Monitors, EnumerationCollectsEveryMonitor) {
     MonitorList list;
     ASSERT_TRUE(::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitorRect, reinterpret_cast<LPARAM>(&list)));
     ASSERT_EQ(list.size(), static_cast<std::size_t>(::GetSystemMetrics(SM_CMONITORS)));
     EXPECT_EQ(list.front(), (MonitorRect{0, 0, 1024, 768}));
-
-    RECT a{-1280, 0, 0, 1024};
-    RECT b{1024, -200, 2944, 880};
-    EXPECT_TRUE(CollectMonitorRect(nullptr, nullptr, &a, reinterpret_cast<LPARAM>(&list)));
-    EXPECT_TRUE(CollectMonitorRect(nullptr, nullptr, &b, reinterpret_cast<LPARAM>(&list)));
-    ASSERT_GE(list.size(), 3u);
-    EXPECT_EQ(list[list.size() - 2], (MonitorRect{-1280, 0, 0, 1024}));
-    EXPECT_EQ(list.back(), (MonitorRect{1024, -200, 2944, 880}));
 }
 
 HWND MakeWindow(const wchar_t* title) {
