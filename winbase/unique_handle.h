@@ -4,12 +4,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace tdx {
 
-template <typename T, auto Close, T Invalid = T{}>
+// InvalidBits is the invalid value as an integer: a pointer constant such as
+// INVALID_HANDLE_VALUE cannot be a template argument.
+template <typename T, auto Close, std::intptr_t InvalidBits = 0>
 class UniqueHandle {
+    static T Invalid() noexcept { return reinterpret_cast<T>(InvalidBits); }
+
 public:
     UniqueHandle() noexcept = default;
     explicit UniqueHandle(T value) noexcept : value_(value) {}
@@ -23,15 +28,15 @@ public:
     ~UniqueHandle() { reset(); }
 
     T get() const noexcept { return value_; }
-    explicit operator bool() const noexcept { return value_ != Invalid; }
-    T release() noexcept { return std::exchange(value_, Invalid); }
-    void reset(T value = Invalid) noexcept {
+    explicit operator bool() const noexcept { return value_ != Invalid(); }
+    T release() noexcept { return std::exchange(value_, Invalid()); }
+    void reset(T value = Invalid()) noexcept {
         T old = std::exchange(value_, value);
-        if (old != Invalid) Close(old);
+        if (old != Invalid()) Close(old);
     }
 
 private:
-    T value_ = Invalid;
+    T value_ = Invalid();
 };
 
 namespace detail {
@@ -45,14 +50,14 @@ inline void DeleteBitmapHandle(HBITMAP h) noexcept { ::DeleteObject(h); }
 inline void DeleteDcHandle(HDC h) noexcept { ::DeleteDC(h); }
 inline void CloseKeyHandle(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void UnmapView(void* p) noexcept { ::UnmapViewOfFile(p); }
-inline void FreeModule(HMODULE h) noexcept { ::FreeLibrary(h); }
+inline void FreeModuleHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
 using UniqueMutex = UniqueKernelHandle;
 using UniqueMapping = UniqueKernelHandle;
-using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, INVALID_HANDLE_VALUE>;
+using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, -1>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteFontHandle>;
@@ -61,7 +66,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteBitmapHandle>;
 using UniqueDc = UniqueHandle<HDC, detail::DeleteDcHandle>;
 using UniqueKey = UniqueHandle<HKEY, detail::CloseKeyHandle>;
 using UniqueView = UniqueHandle<void*, detail::UnmapView>;
-using UniqueModule = UniqueHandle<HMODULE, detail::FreeModule>;
+using UniqueModule = UniqueHandle<HMODULE, detail::FreeModuleHandle>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 
 // Puts a GDI object into a DC for the guard's lifetime.
