@@ -55,7 +55,10 @@ MigrationStart DecideMigration(const MigrationFacts& facts) {
 
 bool RunMigration(MigrationHost& host) {
     const std::wstring oldMain = OldMainSettingsFile(host.ExecutablePath());
-    const std::wstring oldFolder = FolderOfFile(oldMain);
+    // Without its trailing separator, even at a drive root ("D:"), since every
+    // file name added to it starts with one.
+    std::wstring oldFolder = ParentFolderOf(oldMain);
+    if (!oldFolder.empty() && oldFolder.back() == L'\\') oldFolder.pop_back();
     const std::wstring folder = host.SettingsFolder();
     const std::wstring newMain = SettingsFilePath(folder, 1);
 

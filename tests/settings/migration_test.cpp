@@ -31,7 +31,7 @@ public:
         std::map<std::wstring, std::wstring> option;  // the Option section
     };
 
-    std::wstring ExecutablePath() const override { return kExe; }
+    std::wstring ExecutablePath() const override { return exe; }
     std::wstring SettingsFolder() const override { return kFolder; }
     std::optional<std::int64_t> LastWriteTime(const std::wstring& file) const override {
         auto f = files.find(file);
@@ -72,6 +72,7 @@ public:
     }
     bool Has(const std::wstring& path) const { return files.count(path) != 0; }
 
+    std::wstring exe = kExe;
     std::map<std::wstring, File> files;
     std::set<std::wstring> failCopy, failRename;
     std::vector<std::wstring> createdFolders, copies, messages;
@@ -154,6 +155,16 @@ TEST(Migration, NoticeForAnotherUserWithinIniMaxOnly) {
     beyond.Put(kOldMain, 10, {{L"IniMax", L"2"}, {L"IniUserName3", L"other"}});
     EXPECT_TRUE(RunMigration(beyond));
     EXPECT_EQ(beyond.messages, std::vector<std::wstring>{kMovedLine});
+}
+
+TEST(Migration, AProgramAtADriveRootFindsItsFilesThere) {
+    FakeHost host;
+    host.exe = L"D:\\Tiledex.exe";
+    host.Put(L"D:\\Tiledex.INI", 10, {{L"IniMax", L"2"}});
+    host.Put(L"D:\\tiledex2.ini", 10);
+    EXPECT_TRUE(RunMigration(host));
+    EXPECT_TRUE(host.Has(kFolder + L"\\tiledex2.ini"));
+    EXPECT_TRUE(host.Has(L"D:\\tiledex2.ini.old"));
 }
 
 TEST(Migration, AFailedFirstCopyStopsEverything) {
