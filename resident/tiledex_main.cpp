@@ -13,7 +13,9 @@
 #include "resident/select_form.h"
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits_win.h"
+#include "settings/migration_win.h"
 #include "settings/monitors_win.h"
+#include "settings/settings_folder_win.h"
 #include "settings/windows_version_win.h"
 #include "winbase/error_display.h"
 
@@ -37,6 +39,8 @@ bool TTiledexMain::Create() {
 void TTiledexMain::FormCreate() {
     ::ShowWindow(hwnd(), SW_HIDE);
     LoadSharedIcons();
+    MigrateOldSettings(hwnd());
+    ReadOptions(1, app_.Options);
     RegisterPopupHotKey();
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
@@ -73,6 +77,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
     RegisterPopupHotKey();
+    WriteOptions(1, app_.Options);
 }
 
 void TTiledexMain::OpenIconRegistration() noexcept {
