@@ -12,13 +12,13 @@
 
 #include "popup/pixel_geometry.h"
 #include "settings/launch_item.h"
+#include "settings/option_limits.h"
 
 namespace tdx {
 
 inline constexpr std::int32_t kProgramTray = 0;
 inline constexpr std::int32_t kTaskTray = 1;
 inline constexpr std::int32_t kSystemTray = 2;
-inline constexpr std::int32_t kTrayCount = 3;
 
 struct TrayState {
     // Kept per tray, also while another tray holds the cursor.
@@ -41,8 +41,8 @@ inline constexpr std::int32_t kFirstCellCentre = kCellMargin + kCellPitch / 2;
 
 // ColMax comes straight from a hand-editable file: 0 or a negative value would
 // divide by zero and a huge one would overflow the pixel arithmetic.
-inline constexpr std::int32_t kMinColumns = 1;
-inline constexpr std::int32_t kMaxColumns = 100;
+inline constexpr std::int32_t kMinColumns = kMinColMax;
+inline constexpr std::int32_t kMaxColumns = kMaxColMax;
 std::int32_t ClampColumns(std::int32_t colMax) noexcept;
 
 // Entries before the first NotInUse one; the only ones the popup shows.

@@ -18,7 +18,6 @@ struct AppState {
     ::tdx::Trays Trays;
     std::int32_t PopupMode = kPopupHidden;
     bool DialogBusy = false;
-    bool UsKeyboard = true;
     std::wstring HelpFilePath;
     int HelpPopupX = 0;
     int HelpPopupY = 0;

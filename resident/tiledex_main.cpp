@@ -11,6 +11,12 @@
 #include "resident/change_form.h"
 #include "resident/help.h"
 #include "resident/select_form.h"
+#include "settings/item_icons_win.h"
+#include "settings/keyboard_digits_win.h"
+#include "settings/migration_win.h"
+#include "settings/monitors_win.h"
+#include "settings/settings_folder_win.h"
+#include "settings/windows_version_win.h"
 #include "winbase/error_display.h"
 
 namespace tdx {
@@ -32,9 +38,13 @@ bool TTiledexMain::Create() {
 
 void TTiledexMain::FormCreate() {
     ::ShowWindow(hwnd(), SW_HIDE);
+    LoadSharedIcons();
+    MigrateOldSettings(hwnd());
+    ReadOptions(1, app_.Options);
+    RegisterPopupHotKey();
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
-    RegisterPopupHotKey();
+    InitUsKeyboard();
     AddTrayIcon();
     InitializeHelp(app_);
 }
@@ -67,6 +77,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
     RegisterPopupHotKey();
+    WriteOptions(1, app_.Options);
 }
 
 void TTiledexMain::OpenIconRegistration() noexcept {
@@ -90,7 +101,9 @@ void TTiledexMain::AddTrayIcon() noexcept {
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
         HICON large = nullptr;
         HICON small = nullptr;
-        ::ExtractIconExW(path, 0, &large, &small, 1);
+        // Before XP the notification area shows the hand-drawn 16-pixel icon better.
+        const int index = WindowsVersionNumber() >= 1501 ? 0 : 7;
+        ::ExtractIconExW(path, index, &large, &small, 1);
         if (large) ::DestroyIcon(large);
         trayIcon_.reset(small);
     }
@@ -130,8 +143,57 @@ void TTiledexMain::HotKeyPressed() noexcept {
     windows_.popup->ShowPopup();
 }
 
+void TTiledexMain::PumpPendingMessages() noexcept {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit request for the main loop.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TTiledexMain::GestureCompleted() noexcept {
+    if (app_.PopupMode == kPopupHidden && !app_.DialogBusy) {
+        // The gesture's right button is reported released whatever the gesture
+        // was, and one click just beside the cursor ends any drag or menu the
+        // gesture started in the window below.
+        ::mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
+        POINT p{};
+        ::GetCursorPos(&p);
+        ::SetCursorPos(p.x - 1, p.y - 1);
+        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        ::SetCursorPos(p.x, p.y);
+        PumpPendingMessages();
+        ForceForeground(hwnd());
+        PumpPendingMessages();
+        ForceForeground(hwnd());
+        // The pumping above may have run another handler that showed the popup.
+        if (app_.PopupMode != kPopupHidden || !windows_.popup) return;
+        CloseOtherWindows(5);
+        app_.PopupMode = kPopupByGesture;
+        windows_.popup->ShowPopup();
+    } else if (app_.PopupMode != kPopupHidden && windows_.popup) {
+        ForceForeground(windows_.popup->hwnd());
+    }
+}
+
 void TTiledexMain::HookNotify(WPARAM kind) noexcept {
     switch (kind) {
+    case 0:
+        GestureCompleted();
+        break;
+    case 1:
+        // A console window became active: let the key combination reach it.
+        UnregisterPopupHotKey();
+        break;
+    case 2:
+        RegisterPopupHotKey();
+        break;
     case 3:
         OpenIconRegistration();
         break;

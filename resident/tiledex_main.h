@@ -69,6 +69,8 @@ private:
     void FormClose() noexcept;
     void HotKeyPressed() noexcept;
     void HookNotify(WPARAM kind) noexcept;
+    void GestureCompleted() noexcept;
+    void PumpPendingMessages() noexcept;
     void TrayNotify(LPARAM mouseMessage) noexcept;
     void ShowTrayMenu() noexcept;
     void ShowForm(FormWindow* form) noexcept;

@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace tdx {
 
-template <typename T, auto Close>
+// InvalidBits is the invalid value as an integer: a pointer constant such as
+// INVALID_HANDLE_VALUE cannot be a template argument.
+template <typename T, auto Close, std::intptr_t InvalidBits = 0>
 class UniqueHandle {
-    static constexpr T Invalid = T{};
+    static T Invalid() noexcept { return reinterpret_cast<T>(InvalidBits); }
 
 public:
     UniqueHandle() noexcept = default;
@@ -25,15 +28,15 @@ public:
     ~UniqueHandle() { reset(); }
 
     T get() const noexcept { return value_; }
-    explicit operator bool() const noexcept { return value_ != Invalid; }
-    T release() noexcept { return std::exchange(value_, Invalid); }
-    void reset(T value = Invalid) noexcept {
+    explicit operator bool() const noexcept { return value_ != Invalid(); }
+    T release() noexcept { return std::exchange(value_, Invalid()); }
+    void reset(T value = Invalid()) noexcept {
         T old = std::exchange(value_, value);
-        if (old != Invalid) Close(old);
+        if (old != Invalid()) Close(old);
     }
 
 private:
-    T value_ = Invalid;
+    T value_ = Invalid();
 };
 
 namespace detail {
@@ -54,11 +57,7 @@ inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
 using UniqueMutex = UniqueKernelHandle;
 using UniqueMapping = UniqueKernelHandle;
-// File handles: CreateFile reports failure as INVALID_HANDLE_VALUE, kept here as empty.
-using UniqueFile = UniqueKernelHandle;
-inline UniqueFile AdoptFile(HANDLE h) noexcept {
-    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
+using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, -1>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteFontHandle>;

@@ -157,5 +157,40 @@ TEST(Resident, IconPressesAndMenuOpenTheirWindows) {
     EXPECT_FALSE(FormVisible(tiledex, L"TSelectForm"));
 }
 
+TEST(Resident, ActivationReportsWithdrawAndRestoreTheHotKey) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    HWND mainWindow = tiledex.MainWindow();
+
+    // A console window became active: the combination must reach it.
+    ::PostMessageW(mainWindow, 0x07E9, 1, 0);
+    ASSERT_TRUE(WaitUntil([] { return HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'); }));
+
+    // Any other window became active: the hotkey is back.
+    ::PostMessageW(mainWindow, 0x07E9, 2, 0);
+    ASSERT_TRUE(WaitUntil([] { return !HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'); }));
+    ::PostMessageW(mainWindow, 0x07E9, 2, 0);  // a second report changes nothing
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    EXPECT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+}
+
+TEST(Resident, GestureReportShowsThePopupAndNeverHidesIt) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    HWND mainWindow = tiledex.MainWindow();
+
+    ::PostMessageW(mainWindow, 0x07E9, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    // A second gesture only brings the popup forward.
+    ::PostMessageW(mainWindow, 0x07E9, 0, 0);
+    EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 1000ms));
+    // Unknown reports do nothing.
+    ::PostMessageW(mainWindow, 0x07E9, 7, 0);
+    EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 500ms));
+    // The hotkey hides a gesture popup as it hides its own.
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+}
+
 }  // namespace
 }  // namespace tdx::test

@@ -1,0 +1,34 @@
+#include "settings/monitors_win.h"
+
+#include <new>
+
+namespace tdx {
+
+BOOL CALLBACK CollectMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM data) noexcept {
+    auto* list = reinterpret_cast<MonitorList*>(data);
+    if (!list || !rect) return TRUE;
+    try {
+        list->push_back({rect->left, rect->top, rect->right, rect->bottom});
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void ForceForeground(HWND window) noexcept {
+    const DWORD own = ::GetCurrentThreadId();
+    const DWORD foreground = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    // A thread cannot attach to itself, and there may be no foreground window.
+    const bool attached = foreground != 0 && foreground != own && ::AttachThreadInput(own, foreground, TRUE);
+    // The result is not reported: the callers have nothing to do when the
+    // system refuses the foreground.
+    ::SetForegroundWindow(window);
+    if (!attached) return;
+    ::AttachThreadInput(own, foreground, FALSE);
+    // Wine leaves no foreground window at all once the input is detached
+    // again; asking a second time, with our input our own, restores it. On
+    // Windows the window already has the foreground and nothing happens.
+    if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
+}
+
+}  // namespace tdx

@@ -1,0 +1,54 @@
+// A settings file read and written through the platform's profile functions,
+// which keep the file in the encoding it already has (the ANSI code page, or
+// UTF-16 when it starts with a byte-order mark) and write new files in the ANSI
+// code page.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "settings/settings_store.h"
+
+namespace tdx {
+
+class ProfileFile final : public SettingsReader {
+public:
+    explicit ProfileFile(std::wstring fileName) : fileName_(std::move(fileName)) {}
+    const std::wstring& FileName() const noexcept { return fileName_; }
+
+    // At most kMaxStringValue characters (the read buffer holds 1,024).
+    std::optional<std::wstring> ReadString(std::wstring_view section,
+                                           std::wstring_view key) const override;
+
+private:
+    std::wstring fileName_;
+};
+
+// Collects writes and section erasures and applies them in Commit, all or
+// nothing: the changes go to a copy of the file in the same folder, which then
+// replaces the file in one move. On any failure the stored file is left
+// byte-for-byte as it was and SettingsWriteError names it. Changes not
+// committed when the transaction ends are dropped.
+class ProfileTransaction final : public SettingsWriter {
+public:
+    explicit ProfileTransaction(std::wstring fileName) : fileName_(std::move(fileName)) {}
+    const std::wstring& FileName() const noexcept { return fileName_; }
+
+    void WriteString(std::wstring_view section, std::wstring_view key,
+                     std::wstring_view value) override;
+    void EraseSection(std::wstring_view section) override;
+    // Also drops the pending changes when it throws.
+    void Commit() override;
+
+private:
+    struct Change {
+        std::wstring section, key, value;
+        bool erase;
+    };
+    void Apply(const std::vector<Change>& changes);
+
+    std::wstring fileName_;
+    std::vector<Change> pending_;
+};
+
+}  // namespace tdx

@@ -1,0 +1,97 @@
+#include "settings/settings_folder_win.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "settings/options_io.h"
+#include "settings/profile_file_win.h"
+
+namespace tdx {
+namespace {
+
+bool IsWindows9x() noexcept {
+    // The high bit of GetVersion is set only on Windows 95/98/Me.
+    return (::GetVersion() & 0x80000000u) != 0;
+}
+
+std::wstring ExpandEnvironment(const wchar_t* text) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD needed = ::ExpandEnvironmentStringsW(text, buffer.data(),
+                                                         static_cast<DWORD>(buffer.size()));
+        if (needed == 0) return text;
+        if (needed <= buffer.size()) {
+            buffer.resize(needed - 1);
+            return buffer;
+        }
+        buffer.resize(needed);
+    }
+}
+
+std::wstring DocumentsFolder() {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list)) || !list) return {};
+    wchar_t path[MAX_PATH] = {};
+    const BOOL found = ::SHGetPathFromIDListW(list, path);
+    ::CoTaskMemFree(list);
+    return found ? std::wstring(path) : std::wstring();
+}
+
+}  // namespace
+
+std::wstring SettingsBaseFolder() {
+    if (IsWindows9x()) return DocumentsFolder() + L"\\" + LoginUserName();
+    return ExpandEnvironment(L"%APPDATA%");
+}
+
+std::wstring SettingsFolder() { return SettingsFolderPath(SettingsBaseFolder()); }
+
+std::wstring SettingsFileName(int fileNumber) {
+    const std::wstring folder = SettingsFolder();
+    Win32Folders folders;
+    CreateFolderWithParents(folders, folder);
+    return SettingsFilePath(folder, fileNumber);
+}
+
+std::wstring RunningExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring LoginUserName() {
+    wchar_t name[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH + 1;
+    if (!::GetUserNameW(name, &size)) return {};
+    return name;
+}
+
+void ReadOptions(int fileNumber, OptionSet& options) {
+    ReadOptions(ProfileFile(SettingsFileName(fileNumber)), options);
+}
+
+void WriteOptions(int fileNumber, const OptionSet& options) {
+    ProfileTransaction file(SettingsFileName(fileNumber));
+    WriteOptions(file, options);
+    file.Commit();
+}
+
+bool Win32Folders::FolderExists(const std::wstring& path) const {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32Folders::CreateFolder(const std::wstring& path) {
+    // A failure shows up later, as a settings file that cannot be written.
+    ::CreateDirectoryW(path.c_str(), nullptr);
+}
+
+}  // namespace tdx
