@@ -1,19 +1,10 @@
 #include "popup/placement_win.h"
 
+#include "settings/monitors_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
-
-BOOL CALLBACK AppendMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM data) noexcept {
-    auto* monitors = reinterpret_cast<std::vector<PixelRect>*>(data);
-    try {
-        monitors->push_back({rect->left, rect->top, rect->right, rect->bottom});
-    } catch (...) {
-        return FALSE;  // out of memory: place on the monitors found so far
-    }
-    return TRUE;
-}
 
 PixelSize WindowSize(HWND window) noexcept {
     RECT r{};
@@ -39,7 +30,10 @@ bool ListMonitorRects(std::vector<PixelRect>& monitors) {
     auto enumerate = reinterpret_cast<EnumMonitors>(
         reinterpret_cast<void*>(::GetProcAddress(user32.get(), "EnumDisplayMonitors")));
     if (!enumerate) return false;
-    enumerate(nullptr, nullptr, AppendMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    MonitorList found;
+    enumerate(nullptr, nullptr, CollectMonitorRect, reinterpret_cast<LPARAM>(&found));
+    monitors.clear();
+    for (const MonitorRect& m : found) monitors.push_back({m.Left, m.Top, m.Right, m.Bottom});
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include "popup/launch_rules.h"
 #include "popup/placement_win.h"
 #include "popup/task_list_win.h"
+#include "settings/item_icons_win.h"
+#include "settings/keyboard_digits.h"
 
 namespace tdx {
 namespace {
@@ -23,9 +25,11 @@ constexpr std::array<int, kTrayCount> kCaptionIds{kExecLabelId, kTaskLabelId, kS
 constexpr std::array<int, kTrayCount> kPaintBoxIds{kExecPaintBoxId, kTaskPaintBoxId,
                                                    kSysPaintBoxId};
 
-UniqueFont PopupFont(int characterHeight) noexcept {
-    // A negative height asks for the character height, without internal leading.
-    return UniqueFont(::CreateFontW(-characterHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+UniqueFont PopupFont(int cellHeight) noexcept {
+    // The height of the character cell: "ＭＳ Ｐゴシック" has no internal leading,
+    // so this is its character height too, and a substitute font with a taller
+    // ascent still fits the 12- and 17-pixel labels instead of being cut off.
+    return UniqueFont(::CreateFontW(cellHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"ＭＳ Ｐゴシック"));
 }
@@ -60,16 +64,24 @@ void EnsureComForShell() noexcept {
     (void)initialized;
 }
 
-// The fallback icon of tasks that report none.
-HICON ApplicationIconHandle() noexcept {
-    // Shared system icon: never destroyed.
-    return ::LoadIconW(nullptr, IDI_APPLICATION);
+// Shift with a digit key, on the keyboard in use. Direct keys are code-page-932
+// bytes; the shifted characters of both layouts are single bytes as well.
+ShiftedDigits KeyboardDigits() {
+    ShiftedDigits digits;
+    digits.ShiftedDigitChar = [](std::uint8_t digit) {
+        return static_cast<std::uint8_t>(ShiftedDigitChar(static_cast<wchar_t>(digit)));
+    };
+    digits.DigitForShiftedChar = [](std::uint8_t shifted) {
+        return static_cast<std::uint8_t>(DigitForShiftedChar(static_cast<wchar_t>(shifted)));
+    };
+    return digits;
 }
 
 }  // namespace
 
 bool TTdxMainForm::Create(HWND owner) {
     residentMain_ = owner;
+    digits_ = KeyboardDigits();
     formFont_ = PopupFont(12);
     nameFont_ = PopupFont(17);
     // WS_EX_TOOLWINDOW keeps the popup off the taskbar; it is never a task of its own.
@@ -155,7 +167,7 @@ void TTdxMainForm::PreparePopup() noexcept {
 
 void TTdxMainForm::RefreshTaskList() noexcept {
     try {
-        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIconHandle());
+        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
     } catch (...) {
         // Out of memory: show no tasks rather than a half-built list.
         app_.Trays[kTaskTray].Items.clear();

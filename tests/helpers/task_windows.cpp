@@ -5,6 +5,7 @@
 // answering messages once it is posted WM_APP. The helper ends by itself after
 // two minutes in case nobody ends it.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
