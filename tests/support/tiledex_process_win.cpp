@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstring>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -111,6 +112,100 @@ void WriteSettingsFile(const std::filesystem::path& file, const std::string& con
     out << contents;
 }
 
+namespace {
+
+INPUT MouseInput(int x, int y, DWORD flags) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((x * 65535LL + width / 2) / (width - 1));
+    in.mi.dy = static_cast<LONG>((y * 65535LL + height / 2) / (height - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return in;
+}
+
+}  // namespace
+
+void MoveMouseTo(int x, int y) {
+    INPUT in = MouseInput(x, y, 0);
+    ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void LeftClickAt(int x, int y) {
+    INPUT in[3] = {MouseInput(x, y, 0), MouseInput(x, y, MOUSEEVENTF_LEFTDOWN),
+                   MouseInput(x, y, MOUSEEVENTF_LEFTUP)};
+    ::SendInput(3, in, sizeof(INPUT));
+}
+
+ScreenPixels ScreenPixels::Capture(const RECT& area) {
+    ScreenPixels shot;
+    shot.width_ = area.right - area.left;
+    shot.height_ = area.bottom - area.top;
+    if (shot.width_ <= 0 || shot.height_ <= 0) return shot;
+    shot.pixels_.assign(static_cast<std::size_t>(shot.width_) * shot.height_, 0);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = shot.width_;
+    info.bmiHeader.biHeight = -shot.height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, shot.width_, shot.height_, screen, area.left, area.top, SRCCOPY);
+    ::GdiFlush();
+    std::memcpy(shot.pixels_.data(), bits, shot.pixels_.size() * sizeof(DWORD));
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+COLORREF ScreenPixels::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    const DWORD p = pixels_[static_cast<std::size_t>(y) * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+HWND ChildById(HWND parent, int id) { return parent ? ::GetDlgItem(parent, id) : nullptr; }
+
+RECT RectIn(HWND control, HWND reference) {
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    RECT origin{};
+    ::GetWindowRect(reference, &origin);
+    ::OffsetRect(&r, -origin.left, -origin.top);
+    return r;
+}
+
+HelperProcess::~HelperProcess() {
+    if (!process_) return;
+    ::TerminateProcess(process_, 0);
+    ::WaitForSingleObject(process_, 5000);
+    ::CloseHandle(process_);
+}
+
+bool HelperProcess::Start(const std::wstring& exeName, const std::wstring& arguments) {
+    const std::wstring exe = (ExeDir() / exeName).wstring();
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          ExeDir().c_str(), &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    processId_ = pi.dwProcessId;
+    ::WaitForInputIdle(process_, 5000);
+    return true;
+}
+
 TiledexProcess::TiledexProcess() = default;
 
 TiledexProcess::~TiledexProcess() {
@@ -180,6 +275,16 @@ bool TiledexProcess::Running() const {
 bool TiledexProcess::PopupVisible() const {
     HWND popup = Popup();
     return popup && ::IsWindowVisible(popup);
+}
+
+bool TiledexProcess::ShowPopupByHotKey() {
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    return WaitUntil([this] { return PopupVisible(); });
+}
+
+std::wstring TiledexProcess::NameLabelText() const {
+    // The name panel (121) holds the name label (122).
+    return WindowText(ChildById(ChildById(Popup(), 121), 122));
 }
 
 bool TiledexProcess::OpenTrayMenu() {

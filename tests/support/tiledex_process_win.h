@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace tdx::test {
 
@@ -43,6 +44,47 @@ std::wstring WindowText(HWND window);
 // Writes a settings file as the user would have it, in the system code page.
 void WriteSettingsFile(const std::filesystem::path& file, const std::string& contents);
 
+// Moves the mouse with real input (absolute screen pixels), and clicks.
+void MoveMouseTo(int x, int y);
+void LeftClickAt(int x, int y);
+
+// Screen pixels as they are shown, read from the screen DC (PrintWindow returns
+// black under Wine).
+class ScreenPixels {
+public:
+    static ScreenPixels Capture(const RECT& area);
+    // x and y relative to the captured area's top-left corner.
+    COLORREF At(int x, int y) const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<DWORD> pixels_;  // 0x00RRGGBB, top-down
+};
+
+// A child control by its identifier, and its rectangle relative to a window.
+HWND ChildById(HWND parent, int id);
+RECT RectIn(HWND control, HWND reference);
+
+// A helper program started from the test folder; ended through its own process
+// handle when the object goes.
+class HelperProcess {
+public:
+    HelperProcess() = default;
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    bool Start(const std::wstring& exeName, const std::wstring& arguments);
+    DWORD ProcessId() const { return processId_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
 class TiledexProcess {
 public:
     // APPDATA of the program points at a fresh folder of its own.
@@ -67,6 +109,10 @@ public:
     HWND MainWindow() const { return FindProcessWindow(L"TTiledexMain", processId_); }
     HWND Popup() const { return FindProcessWindow(L"TTdxMainForm", processId_); }
     bool PopupVisible() const;
+    // Presses Ctrl+Alt+J and waits for the popup to be shown.
+    bool ShowPopupByHotKey();
+    // The text of the popup's name label.
+    std::wstring NameLabelText() const;
 
     // Opens the notification-area menu as a right press on the icon would.
     bool OpenTrayMenu();

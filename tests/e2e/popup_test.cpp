@@ -1,0 +1,426 @@
+// The popup as a user meets it: the trays laid out and drawn, the cursor moved by
+// keys and the mouse, the open windows listed, entries started, and the window
+// hidden again.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "popup/tdx_main_form.h"
+#include "support/tiledex_process_win.h"
+
+namespace tdx::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string CodePage932(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                          nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class PopupTest : public ::testing::Test {
+protected:
+    void WriteSettings(const std::wstring& contents) {
+        WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini", CodePage932(contents));
+    }
+
+    // Starts the program with `count` helper windows titled "tag 1" ... ("tag 1" in front).
+    void StartWithTasks(const std::wstring& tag, int count, bool hang = false) {
+        tag_ = tag;
+        ASSERT_TRUE(tasks.Start(L"task_windows.exe",
+                                L"\"" + tag + L"\" " + std::to_wstring(count) + (hang ? L" hang" : L"")));
+        ASSERT_TRUE(WaitUntil([&] { return TaskWindow(L"1") != nullptr; }));
+        ASSERT_TRUE(tiledex.Start());
+    }
+
+    HWND TaskWindow(const std::wstring& suffix) const {
+        return ::FindWindowW(L"TdxTaskWindow", (tag_ + L" " + suffix).c_str());
+    }
+
+    // Presses a key and waits until the name panel shows `expected`.
+    void PressAndExpectTitle(std::initializer_list<WORD> keys, const std::wstring& expected) {
+        PressKeys(keys);
+        EXPECT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == expected; }, 3s))
+            << "name panel shows \"" << std::string(tiledex.NameLabelText().begin(), tiledex.NameLabelText().end())
+            << "\"";
+    }
+
+    RECT PaintBox(int id) const { return RectIn(ChildById(tiledex.Popup(), id), tiledex.Popup()); }
+
+    ScreenPixels CapturePopup() const {
+        RECT r{};
+        ::GetWindowRect(tiledex.Popup(), &r);
+        return ScreenPixels::Capture(r);
+    }
+
+    // Wine copies a window's drawing to the screen a moment after it is made:
+    // capture until the picture shows what `ready` looks for (or give up and
+    // return the last capture for the assertions to report).
+    ScreenPixels CapturePopupWhen(const std::function<bool(const ScreenPixels&)>& ready) const {
+        ScreenPixels shot = CapturePopup();
+        WaitUntil([&] {
+            shot = CapturePopup();
+            return ready(shot);
+        }, 3s);
+        return shot;
+    }
+
+    TiledexProcess tiledex;
+    HelperProcess tasks;
+    std::wstring tag_;
+};
+
+TEST_F(PopupTest, TraysAreLaidOutAndBorderedAtTheirPixels) {
+    WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\n");
+    // Eight windows need a second row in a tray of seven columns.
+    StartWithTasks(L"Layout", 8);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+
+    RECT window{};
+    ::GetWindowRect(tiledex.Popup(), &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    EXPECT_EQ(width, 298);
+    // Centred on the primary screen.
+    EXPECT_EQ(window.left, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(window.top, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+
+    const RECT boxes[3] = {PaintBox(kExecPaintBoxId), PaintBox(kTaskPaintBoxId),
+                           PaintBox(kSysPaintBoxId)};
+    EXPECT_EQ(boxes[0].left, 8);
+    EXPECT_EQ(boxes[0].top, 16);
+    EXPECT_EQ(boxes[1].bottom - boxes[1].top, 82) << "two rows of tasks";
+    for (int t = 0; t < 3; ++t) {
+        EXPECT_EQ(boxes[t].right - boxes[t].left, 282);
+        EXPECT_EQ((boxes[t].bottom - boxes[t].top - 2) % 40, 0);
+        const RECT caption = RectIn(ChildById(tiledex.Popup(), kExecLabelId + t), tiledex.Popup());
+        EXPECT_EQ(caption.top, boxes[t].top - 14);
+        if (t > 0) EXPECT_EQ(boxes[t].top, boxes[t - 1].bottom + 16);
+    }
+    const RECT panel = RectIn(ChildById(tiledex.Popup(), kNamePanelId), tiledex.Popup());
+    EXPECT_EQ(panel.top, boxes[2].bottom + 10);
+    EXPECT_EQ(panel.bottom - panel.top, 22);
+    EXPECT_EQ(panel.right - panel.left, 282);
+    EXPECT_EQ(height, panel.bottom + 10);
+
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    ASSERT_NE(shadow, highlight);
+    const ScreenPixels shot = CapturePopupWhen([&](const ScreenPixels& s) {
+        return s.At(boxes[2].left, boxes[2].top) == shadow;
+    });
+    EXPECT_EQ(shot.At(2, 2), face);
+    for (const RECT& b : boxes) {
+        const int midX = (b.left + b.right) / 2;
+        const int midY = (b.top + b.bottom) / 2;
+        EXPECT_EQ(shot.At(b.left, b.top), shadow);
+        EXPECT_EQ(shot.At(b.left, midY), shadow);
+        EXPECT_EQ(shot.At(midX, b.top), shadow);
+        EXPECT_EQ(shot.At(b.right - 1, midY), highlight);
+        EXPECT_EQ(shot.At(midX, b.bottom - 1), highlight);
+        EXPECT_EQ(shot.At(b.right - 5, b.bottom - 5), face) << "no cell in the last corner";
+        EXPECT_EQ(shot.At(b.left - 1, midY), face) << "nothing outside the border";
+    }
+}
+
+struct FrameCase {
+    int frameFlag;
+};
+
+class CursorFrameTest : public PopupTest, public ::testing::WithParamInterface<FrameCase> {};
+
+TEST_P(CursorFrameTest, CursorCellIsFramedAndRestoredWhenTheCursorMoves) {
+    const int frameFlag = GetParam().frameFlag;
+    WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\nBackColor=255\r\nFrameFlag=" +
+                  std::to_wstring(frameFlag) + L"\r\n");
+    StartWithTasks(L"Frame", 3);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Frame 2"; }));
+
+    const RECT box = PaintBox(kTaskPaintBoxId);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    // Left and right edges of cell i, halfway down (clear of the number label).
+    auto left = [&](const ScreenPixels& s, int i) { return s.At(box.left + 2 + 40 * i, box.top + 22); };
+    auto right = [&](const ScreenPixels& s, int i) { return s.At(box.left + 39 + 40 * i, box.top + 22); };
+    const COLORREF expectLeft = frameFlag == 0 ? kRed : highlight;
+    const COLORREF expectRight = frameFlag == 0 ? kRed : shadow;
+
+    ScreenPixels shot =
+        CapturePopupWhen([&](const ScreenPixels& s) { return left(s, 0) == expectLeft; });
+    EXPECT_EQ(left(shot, 0), expectLeft);
+    EXPECT_EQ(right(shot, 0), expectRight);
+    EXPECT_EQ(left(shot, 1), face);
+
+    PressAndExpectTitle({VK_RIGHT}, L"Frame 3");
+    shot = CapturePopupWhen([&](const ScreenPixels& s) { return left(s, 1) == expectLeft; });
+    EXPECT_EQ(left(shot, 0), face);
+    EXPECT_EQ(right(shot, 0), face);
+    EXPECT_EQ(left(shot, 1), expectLeft);
+    EXPECT_EQ(right(shot, 1), expectRight);
+
+    // Covered by another window and uncovered again, the trays look the same:
+    // the picture comes from the trays' state, not from what was last drawn.
+    HWND cover = TaskWindow(L"1");
+    RECT popup{};
+    ::GetWindowRect(tiledex.Popup(), &popup);
+    RECT home{};
+    ::GetWindowRect(cover, &home);
+    ::SetWindowPos(cover, HWND_TOP, popup.left, popup.top, popup.right - popup.left,
+                   popup.bottom - popup.top, SWP_NOACTIVATE);
+    shot = CapturePopupWhen([&](const ScreenPixels& s) { return left(s, 0) != face; });
+    ASSERT_NE(left(shot, 0), face) << "the popup was not covered";
+    ::SetWindowPos(cover, HWND_BOTTOM, home.left, home.top, home.right - home.left,
+                   home.bottom - home.top, SWP_NOACTIVATE);
+    shot = CapturePopupWhen([&](const ScreenPixels& s) { return left(s, 1) == expectLeft; });
+    EXPECT_EQ(left(shot, 0), face);
+    EXPECT_EQ(left(shot, 1), expectLeft);
+    EXPECT_EQ(right(shot, 1), expectRight);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStyles, CursorFrameTest,
+                         ::testing::Values(FrameCase{0}, FrameCase{1}),
+                         [](const auto& info) {
+                             return info.param.frameFlag == 0 ? std::string("SingleColour")
+                                                              : std::string("Button");
+                         });
+
+TEST_F(PopupTest, TasksAreListedBehindTheFrontmostAndKeysWalkThem) {
+    WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\n");
+    StartWithTasks(L"ウィンドウ", 3);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    // Z-order 1, 2, 3 becomes 2, 3, 1: the first cell holds the window behind
+    // the one the user came from.
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"ウィンドウ 2"; }));
+    PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 3");
+    PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 1");
+    PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 2");  // wraps within the row
+    PressAndExpectTitle({VK_LEFT}, L"ウィンドウ 1");
+    PressAndExpectTitle({VK_CONTROL, 'S'}, L"ウィンドウ 3");  // Ctrl+S is Left
+    // Ctrl+Q, D: to the end of the row; Ctrl+Q, S: to its start.
+    PressKeys({VK_CONTROL, 'Q'});
+    PressAndExpectTitle({'D'}, L"ウィンドウ 1");
+    PressKeys({VK_CONTROL, 'Q'});
+    PressAndExpectTitle({'S'}, L"ウィンドウ 2");
+    // With the other trays empty, Down and Page Down stay in the Task tray.
+    PressKeys({VK_DOWN});
+    PressKeys({VK_NEXT});
+    PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 3");
+    EXPECT_TRUE(tiledex.PopupVisible());
+}
+
+TEST_F(PopupTest, DigitOneBringsUpTheSecondWindowAndHidesThePopup) {
+    StartWithTasks(L"Digit", 3);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    PressKeys({'1'});
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == TaskWindow(L"2"); }));
+    // Running the entry cleared PopupMode: the hotkey shows the popup again at once.
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    // A number beyond the list does nothing.
+    PressKeys({'9'});
+    EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 700ms));
+}
+
+TEST_F(PopupTest, HungWindowDoesNotHoldThePopupBack) {
+    WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\n");
+    StartWithTasks(L"Hang", 2, true);
+    HWND hung = TaskWindow(L"hung");
+    ASSERT_NE(hung, nullptr);
+    ::PostMessageW(hung, WM_APP, 0, 0);
+    ::Sleep(200);
+    DWORD_PTR ignored = 0;
+    ASSERT_FALSE(::SendMessageTimeoutW(hung, WM_NULL, 0, 0, SMTO_BLOCK, 300, &ignored))
+        << "the helper window must not answer any more";
+
+    // Asked without a time-out, the icon request would wait a minute.
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }, 5s));
+    // The window is listed all the same: its title does not need its thread.
+    std::vector<std::wstring> titles;
+    for (int i = 0; i < 3; ++i) {
+        titles.push_back(tiledex.NameLabelText());
+        PressKeys({VK_RIGHT});
+        WaitUntil([&] { return tiledex.NameLabelText() != titles.back(); }, 2s);
+    }
+    EXPECT_NE(std::find(titles.begin(), titles.end(), L"Hang hung"), titles.end());
+    // A second show does not wait either.
+    PressKeys({VK_ESCAPE});
+    ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    EXPECT_TRUE(tiledex.ShowPopupByHotKey());
+}
+
+TEST_F(PopupTest, EscapeAndAClickElsewhereHideThePopup) {
+    StartWithTasks(L"Click", 2);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    PressKeys({VK_ESCAPE});
+    ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    // Hidden by Escape, the deactivation cleared PopupMode: one press shows it.
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == tiledex.Popup(); }));
+    RECT other{};
+    ::GetWindowRect(TaskWindow(L"1"), &other);
+    LeftClickAt(other.left + 60, other.top + 60);
+    ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }))
+        << "foreground " << ::GetForegroundWindow() << " popup " << tiledex.Popup() << " other "
+        << TaskWindow(L"1");
+    // Had PopupMode stayed 1, this press would only have cleared it.
+    EXPECT_TRUE(tiledex.ShowPopupByHotKey());
+}
+
+TEST_F(PopupTest, HoverMovesTheCursorUnlessKeysOnlyWereAsked) {
+    for (const bool keyOnly : {false, true}) {
+        SCOPED_TRACE(keyOnly ? "KeyOnlyFlag=1" : "KeyOnlyFlag=0");
+        TiledexProcess own;
+        WriteSettingsFile(own.SettingsFolder() / L"tiledex.ini",
+                          std::string("[Option]\r\nKeyCursorFlag=1\r\nKeyOnlyFlag=") +
+                              (keyOnly ? "1" : "0") + "\r\n");
+        if (!tasks.ProcessId()) {
+            tag_ = L"Hover";
+            ASSERT_TRUE(tasks.Start(L"task_windows.exe", L"Hover 3"));
+            ASSERT_TRUE(WaitUntil([&] { return TaskWindow(L"1") != nullptr; }));
+        }
+        ASSERT_TRUE(own.Start());
+        MoveMouseTo(5, 5);
+        ASSERT_TRUE(own.ShowPopupByHotKey());
+        ASSERT_TRUE(WaitUntil([&] { return own.NameLabelText() == L"Hover 2"; }));
+
+        RECT popup{};
+        ::GetWindowRect(own.Popup(), &popup);
+        const RECT box = RectIn(ChildById(own.Popup(), kTaskPaintBoxId), own.Popup());
+        // Over the third task cell.
+        MoveMouseTo(popup.left + box.left + 100, popup.top + box.top + 20);
+        MoveMouseTo(popup.left + box.left + 102, popup.top + box.top + 22);
+        if (keyOnly) {
+            EXPECT_FALSE(WaitUntil([&] { return own.NameLabelText() != L"Hover 2"; }, 1s));
+        } else {
+            EXPECT_TRUE(WaitUntil([&] { return own.NameLabelText() == L"Hover 1"; }, 3s));
+        }
+        PressKeys({VK_ESCAPE});
+        ASSERT_TRUE(WaitUntil([&] { return !own.PopupVisible(); }));
+    }
+}
+
+// Program entries as the settings file stores them.
+std::wstring ProgramEntry(int n, const std::wstring& title, std::uint32_t status,
+                          const std::wstring& exe, const std::wstring& arguments,
+                          const std::wstring& folder) {
+    const std::wstring i = std::to_wstring(n);
+    return L"Title" + i + L"=" + title + L"\r\nStatus" + i + L"=" + std::to_wstring(status) +
+           L"\r\nIconIndex" + i + L"=0\r\nIconFileName" + i + L"=\r\nExeFileName" + i + L"=" + exe +
+           L"\r\nArgumentName" + i + L"=" + arguments + L"\r\nDirectoryName" + i + L"=" + folder +
+           L"\r\n";
+}
+
+struct LaunchRecord {
+    std::wstring commandLine;
+    std::wstring folder;
+};
+
+class LaunchTest : public PopupTest {
+protected:
+    void SetUp() override {
+        record_ = recordFolder_.path() / L"launch.txt";
+        ::SetEnvironmentVariableW(L"TDX_RECORD_FILE", record_.c_str());
+        ::SetEnvironmentVariableW(L"TDX_HELPERS", ExeDir().c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"TDX_RECORD_FILE", nullptr);
+        ::SetEnvironmentVariableW(L"TDX_HELPERS", nullptr);
+    }
+
+    bool WaitForRecord(LaunchRecord& out) {
+        if (!WaitUntil([&] { return std::filesystem::exists(record_); })) return false;
+        std::ifstream in(record_, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        std::string text = all.str();
+        const auto newline = text.find('\n');
+        out.commandLine = FromUtf8(text.substr(0, newline));
+        const auto end = text.find('\n', newline + 1);
+        out.folder = FromUtf8(text.substr(newline + 1, end - newline - 1));
+        std::filesystem::remove(record_);
+        return true;
+    }
+
+    TempFolder recordFolder_;
+    std::filesystem::path record_;
+};
+
+TEST_F(LaunchTest, EnterStartsTheProgramWithItsArgumentsAndWorkingFolder) {
+    const std::wstring helper = (ExeDir() / L"record_launch.exe").wstring();
+    wchar_t temp[MAX_PATH]{};
+    ::GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    WriteSettings(L"[Program]\r\n" +
+                  ProgramEntry(0, L"記録する", 0, helper, L"one \"two words\" %TDX_HELPERS%", L"") +
+                  ProgramEntry(1, L"一時フォルダで", 0, L"%TDX_HELPERS%\\record_launch.exe",
+                               L"second", L"%TEMP%") +
+                  // Direct key "R": pressing R runs it at once.
+                  ProgramEntry(2, L"キーで", 'R' << 8, helper, L"third", L"%TEMP%"));
+    ASSERT_TRUE(tiledex.Start());
+
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"記録する"; }))
+        << "the Program list was not read";
+    PressKeys({VK_RETURN});
+    LaunchRecord record;
+    ASSERT_TRUE(WaitForRecord(record));
+    // The arguments reach the program exactly as stored: nothing is expanded.
+    const std::wstring tail = L"one \"two words\" %TDX_HELPERS%";
+    ASSERT_GE(record.commandLine.size(), tail.size());
+    EXPECT_EQ(record.commandLine.substr(record.commandLine.size() - tail.size()), tail);
+    // No folder stored: the program's own folder.
+    EXPECT_EQ(Lower(record.folder), Lower(ExeDir().wstring()));
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+
+    // The stored folder has its variables expanded.
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    PressAndExpectTitle({VK_RIGHT}, L"一時フォルダで");
+    PressKeys({VK_RETURN});
+    ASSERT_TRUE(WaitForRecord(record));
+    std::wstring expected = Lower(temp);
+    while (!expected.empty() && expected.back() == L'\\') expected.pop_back();
+    std::wstring folder = Lower(record.folder);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    EXPECT_EQ(folder, expected);
+    EXPECT_NE(record.commandLine.find(L"second"), std::wstring::npos);
+
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    PressKeys({'R'});
+    ASSERT_TRUE(WaitForRecord(record));
+    EXPECT_NE(record.commandLine.find(L"third"), std::wstring::npos);
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+}
+
+}  // namespace
+}  // namespace tdx::test
