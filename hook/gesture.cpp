@@ -115,14 +115,12 @@ HookActions OnSentMessage(SharedBlock& block, std::uint32_t message, std::uintpt
     } else if (message == msg::kSetCursor) {
         const std::uint32_t hit = static_cast<std::uint32_t>(lParam & 0xFFFF);
         const std::uint32_t mouseMessage = static_cast<std::uint32_t>((lParam >> 16) & 0xFFFF);
-        if (hit != kHitClient) return OnNonClientButton(block, mouseMessage);
-        // The right-button-up of a client-area gesture may arrive as this
-        // WM_SETCURSOR before it is ever posted.
-        if (mouseMessage == msg::kRButtonUp && block.mouseMode == kModeLeftThenRight &&
-            block.swallowUp == 1) {
-            block.swallowUp = 0;
-            a.discard = true;
-        }
+        // Over a client area the queue hook sees the button messages themselves.
+        // The right-button-up of a client-area gesture is announced here first,
+        // but this hook cannot change a sent message, so it is left to the
+        // queue hook to eat the up itself; clearing the mark here would let
+        // the up through and the window would open its context menu.
+        if (hit != kHitClient) a = OnNonClientButton(block, mouseMessage);
     }
     return a;
 }

@@ -21,7 +21,7 @@
 
 namespace tdx::hook {
 
-enum class HookKind { GetMessage, CallWndProc };
+enum class HookKind { GetMsg, CallWnd };
 
 // What the process that called SetHook holds: the mapping handle and its view.
 struct Installation {
@@ -54,13 +54,13 @@ int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t m
         inst.view = view;
     }
     SharedBlock& block = *inst.view;
-    const std::uint32_t getMsgHook = p.InstallHook(HookKind::GetMessage);
+    const std::uint32_t getMsgHook = p.InstallHook(HookKind::GetMsg);
     if (getMsgHook == 0) {
         ReleaseInstallation(p, inst);
         return 0;
     }
     block.getMsgHook = getMsgHook;
-    const std::uint32_t callWndHook = p.InstallHook(HookKind::CallWndProc);
+    const std::uint32_t callWndHook = p.InstallHook(HookKind::CallWnd);
     if (callWndHook == 0) {
         p.Unhook(getMsgHook);
         ReleaseInstallation(p, inst);
