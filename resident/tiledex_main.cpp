@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "dialogs/about_form.h"
+#include "hook/tdxhook.h"
 #include "dialogs/config_form.h"
 #include "dialogs/delete_form.h"
 #include "dialogs/option_form.h"
@@ -42,6 +43,10 @@ void TTiledexMain::FormCreate() {
     MigrateOldSettings(hwnd());
     ReadOptions(1, app_.Options);
     RegisterPopupHotKey();
+    // The hooks go in whatever MouseFlag says: the activation reports need them too.
+    // Without them gestures simply never arrive; nothing to report.
+    ::SetHook(hwnd(), WM_HOOKNOTIFY);
+    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
     InitUsKeyboard();
@@ -52,6 +57,7 @@ void TTiledexMain::FormCreate() {
 void TTiledexMain::FormClose() noexcept {
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
+    ::RemoveHook();
     HelpRequest(app_, HELP_QUIT, 0);
     RemoveTrayIcon();
 }
@@ -77,6 +83,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
     RegisterPopupHotKey();
+    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
     WriteOptions(1, app_.Options);
 }
 
