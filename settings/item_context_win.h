@@ -1,0 +1,15 @@
+// The Windows half of ItemContext that the item lists need from the system
+// itself: drives, files, shell names and icons of drive roots, icon destruction.
+#pragma once
+
+#include "settings/item_lists.h"
+
+namespace tdx {
+
+// Fills destroyIcon, fileExists, driveMask, isRemoteDrive and shellFileInfo.
+// The caller still plugs in the settings files (openReader, openWriter,
+// deleteFile, writeOptions), expandPathMacros, loadIcon, windowsVersion, the two
+// shared fallback icons and the CD device hooks.
+ItemContext MakeWin32ItemContext();
+
+}  // namespace tdx
