@@ -166,16 +166,13 @@ TEST_F(CdDeviceTest, PlayStartsFromTrackOneAtTheEndAndKeepsTheChoice) {
     EXPECT_EQ(mci.playedFrom.at(0), 300000u);
 }
 
-TEST_F(CdDeviceTest, TrackStepsPlayFromTheNeighbouringTrack) {
+TEST_F(CdDeviceTest, TrackStepsPlayFromTheNeighbouringTrackAndDoorResultsAreNotRecorded) {
     device.Open(window);
     device.NextTrack();
     device.PreviousTrack();
-    ASSERT_EQ(mci.playedFrom.size(), 2u);
-    EXPECT_EQ(mci.playedFrom[0], 500000u);
-    EXPECT_EQ(mci.playedFrom[1], 300000u);
-    device.Pause(window);
+    EXPECT_EQ(mci.playedFrom, (std::vector<std::optional<std::uint32_t>>{500000u, 300000u}));
     device.Eject(window);
-    EXPECT_EQ(device.LastError(), 0u);  // the door command's 99 is not recorded
+    EXPECT_EQ(device.LastError(), 0u);
 }
 
 TEST(CdDeviceAndSystemList, TwoWritesInARowLeaveOneDeviceOpen) {

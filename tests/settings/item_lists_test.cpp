@@ -204,18 +204,5 @@ TEST(FirstNotInUse, IsTheFirstSwitchedOffEntryOrTheCount) {
     EXPECT_EQ(FirstNotInUseIndex(ItemList{}), 0u);
 }
 
-TEST(ItemContextCheck, NamesTheMissingMember) {
-    ItemTestContext fake;
-    ItemContext ctx = fake.Make();
-    EXPECT_NO_THROW(CheckItemContext(ctx));
-    ctx.loadIcon = nullptr;
-    try {
-        CheckItemContext(ctx);
-        FAIL();
-    } catch (const std::logic_error& e) {
-        EXPECT_NE(std::string(e.what()).find("loadIcon"), std::string::npos);
-    }
-}
-
 }  // namespace
 }  // namespace tdx
