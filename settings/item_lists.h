@@ -84,6 +84,9 @@ void FreeItemList(const ItemContext& context, ItemList& items, bool destroyIcons
 // an icon of its own so that neither list can destroy the other's.
 void CopyItemList(const ItemContext& context, ItemList& destination, const ItemList& source);
 
+// ReadProgramItems is declared in environments.h, as it may read the environment
+// table first; the System list's operations are in system_items.h.
+
 // Stores the Program list in the Program section of the file (one commit).
 void WriteProgramItems(const ItemContext& context, const ItemList& programItems, int fileNumber);
 
