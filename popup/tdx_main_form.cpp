@@ -12,6 +12,7 @@
 #include "popup/task_list_win.h"
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits.h"
+#include "settings/system_items.h"
 
 namespace tdx {
 namespace {
@@ -136,16 +137,21 @@ void TTdxMainForm::FormShow() noexcept {
     backgroundPainted_ = false;
     skipTaskClick_ = false;
     ResetForShow(app_.Trays, nav_);
-    // The CD state is read once per show; the device itself arrives with the
-    // System tray's commands, until then it never plays.
+    // The CD state drawn over the "CD Player" entry is read once per show.
     cdMode_ = 0;
+    if (app_.CdDevice && CdPlayerInUse(app_.Trays[kSystemTray].Items))
+        cdMode_ = static_cast<std::int32_t>(app_.CdDevice->Mode());
     menuBusy_ = false;
     PreparePopup();
 }
 
 void TTdxMainForm::PreparePopup() noexcept {
-    // The drive entries of the System tray are refreshed here once the item
-    // lists provide RefreshDriveItems.
+    try {
+        // Drives come and go: the System tray shows the roots present now.
+        RefreshDriveItems(app_.Items, app_.Trays[kSystemTray].Items);
+    } catch (...) {
+        // A failure leaves the drive entries as they were.
+    }
     RefreshTaskList();
     for (TrayState& tray : app_.Trays) {
         tray.CursorIndex = 0;
@@ -207,7 +213,8 @@ NavigationSettings TTdxMainForm::Settings() const {
 }
 
 CellPaintContext TTdxMainForm::PaintContext() const noexcept {
-    return CellPaintContext{app_.Trays, app_.Options, digits_, cdMode_, CdPlayerInUse(app_.Trays)};
+    return CellPaintContext{app_.Trays, app_.Options, digits_, cdMode_,
+                            CdPlayerInUse(app_.Trays[kSystemTray].Items)};
 }
 
 void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {

@@ -91,15 +91,6 @@ HFONT DirectKeyFont() noexcept {
     return font.get();
 }
 
-bool CdPlayerInUse(const Trays& trays) {
-    const TrayState& system = trays[kSystemTray];
-    const std::int32_t shown = ShownEntryCount(system);
-    for (std::int32_t i = 0; i < shown; ++i) {
-        if (IsCdPlayerEntry(system.Items[static_cast<std::size_t>(i)])) return true;
-    }
-    return false;
-}
-
 void DrawCell(HDC dc, const CellPaintContext& context, std::int32_t tray, std::int32_t index,
               CellState state) noexcept {
     DrawFrame(dc, context.options, index, state);

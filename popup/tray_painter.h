@@ -49,9 +49,6 @@ void ClearPaintBox(HWND paintBox, ColorValue color) noexcept;
 void DrawNotInUseScreen(HDC dc, std::int32_t index, std::int32_t columns) noexcept;
 // The CD state icon over the "CD Player" entry.
 void DrawCdOverlay(HDC dc, int x, int y, std::int32_t cdMode) noexcept;
-// True when the System tray shows a "CD Player" entry.
-bool CdPlayerInUse(const Trays& trays);
-
 // "ＭＳ ゴシック" with 12-pixel character cells, for the direct-key labels.
 HFONT DirectKeyFont() noexcept;
 

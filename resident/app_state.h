@@ -5,14 +5,22 @@
 #include <cstdint>
 #include <string>
 
+#include "popup/cd_audio_device.h"
 #include "popup/popup_mode.h"
 #include "popup/tray_layout.h"
+#include "settings/environments.h"
+#include "settings/item_lists.h"
 #include "settings/option_set.h"
 
 namespace tdx {
 
 struct AppState {
     OptionSet Options;
+    EnvironmentTable Environments;
+    // How the item lists reach the settings files, icons and drives.
+    ItemContext Items;
+    // The System tray's audio-CD device; set up by the main window.
+    CdAudioDevice* CdDevice = nullptr;
     // Program, Task and System tray; the settings store fills 0 and 2, the task
     // enumeration fills 1 at every show.
     ::tdx::Trays Trays;
@@ -21,6 +29,8 @@ struct AppState {
     std::wstring HelpFilePath;
     int HelpPopupX = 0;
     int HelpPopupY = 0;
+
+    int CurrentFileNumber() const noexcept { return Environments.CurrentFileNumber(); }
 };
 
 }  // namespace tdx

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "dialogs/about_form.h"
+#include "hook/tdxhook.h"
 #include "dialogs/config_form.h"
 #include "dialogs/delete_form.h"
 #include "dialogs/option_form.h"
@@ -11,7 +12,10 @@
 #include "resident/change_form.h"
 #include "resident/help.h"
 #include "resident/select_form.h"
+#include "settings/item_context_win.h"
 #include "settings/item_icons_win.h"
+#include "settings/settings_files.h"
+#include "settings/system_items.h"
 #include "settings/keyboard_digits_win.h"
 #include "settings/migration_win.h"
 #include "settings/monitors_win.h"
@@ -38,10 +42,31 @@ bool TTiledexMain::Create() {
 
 void TTiledexMain::FormCreate() {
     ::ShowWindow(hwnd(), SW_HIDE);
+    for (TrayState& tray : app_.Trays) tray = TrayState{};
     LoadSharedIcons();
-    MigrateOldSettings(hwnd());
-    ReadOptions(1, app_.Options);
+    app_.CdDevice = &cdDevice_;
+    app_.Items = MakeProgramItemContext(
+        [this] {
+            cdDevice_.Open(hwnd());
+            cdDevice_.SetTimeFormat();
+        },
+        [this] { cdDevice_.Close(hwnd()); });
+    // Each settings step reports its own failure and start-up goes on: the
+    // program stays usable with whatever could be read.
+    RunGuarded(hwnd(), [this] { MigrateOldSettings(hwnd()); });
+    RunGuarded(hwnd(), [this] {
+        ReadProgramItems(app_.Items, app_.Environments, app_.Trays[kProgramTray].Items, -1);
+    });
+    ReadOptions(app_.CurrentFileNumber(), app_.Options);
+    RunGuarded(hwnd(), [this] {
+        ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, app_.CurrentFileNumber());
+    });
+    RefreshEnvironmentMenu();
     RegisterPopupHotKey();
+    // The hooks go in whatever MouseFlag says: the activation reports need them too.
+    // Without them gestures simply never arrive; nothing to report.
+    ::SetHook(hwnd(), WM_HOOKNOTIFY);
+    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
     InitUsKeyboard();
@@ -52,7 +77,13 @@ void TTiledexMain::FormCreate() {
 void TTiledexMain::FormClose() noexcept {
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
+    ::RemoveHook();
+    // The task tray only borrows its icons from the windows it lists.
+    FreeItemList(app_.Items, app_.Trays[kProgramTray].Items, true);
+    FreeItemList(app_.Items, app_.Trays[kTaskTray].Items, false);
+    FreeItemList(app_.Items, app_.Trays[kSystemTray].Items, true);
     HelpRequest(app_, HELP_QUIT, 0);
+    if (cdDevice_.IsOpen()) cdDevice_.Close(hwnd());
     RemoveTrayIcon();
 }
 
@@ -77,7 +108,8 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
     RegisterPopupHotKey();
-    WriteOptions(1, app_.Options);
+    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+    WriteOptions(app_.CurrentFileNumber(), app_.Options);
 }
 
 void TTiledexMain::OpenIconRegistration() noexcept {
@@ -253,7 +285,41 @@ void TTiledexMain::ShowForm(FormWindow* form) noexcept {
 
 void TTiledexMain::tmSetClick(int slot) noexcept {
     CloseOtherWindows(5);
-    (void)slot;  // Switching environments arrives with the environment table.
+    RunGuarded(hwnd(), [this, slot] { SwitchEnvironment(slot); });
+}
+
+void TTiledexMain::SwitchEnvironment(int slot) {
+    EnvironmentTable& table = app_.Environments;
+    if (slot < 1 || slot > kMaxEnvironments) return;
+    if (slot != table.IniNo) {
+        const int fileNumber = table.FileNumberOfSlot(slot);
+        const std::wstring path = SettingsFileName(fileNumber);
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const std::wstring text = L"設定ファイル" + SettingsFileTitle(fileNumber) + L"が見つかりません。";
+            ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK);
+        } else {
+            table.IniNo = slot;
+            ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber);
+            UnregisterPopupHotKey();
+            ReadOptions(fileNumber, app_.Options);
+            RegisterPopupHotKey();
+            ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+            ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber);
+            envItemChecked_ = table.IniNo;
+            WriteCurrentEnvironment(app_.Items, table);
+        }
+    }
+    RefreshEnvironmentMenu();
+}
+
+void TTiledexMain::RefreshEnvironmentMenu() noexcept {
+    const EnvironmentTable& table = app_.Environments;
+    for (int n = 1; n <= kMaxEnvironments; ++n) {
+        const EnvironmentSlot& slot = table.Slot(n);
+        envItemCaption_[n - 1] = slot.IniName + L"(&" + std::to_wstring(n) + L")";
+        envItemVisible_[n - 1] = slot.IniOrder != -1 && slot.IniPopup == 1;
+    }
+    envItemChecked_ = table.IniNo;
 }
 
 void TTiledexMain::tmOptionClick() noexcept {

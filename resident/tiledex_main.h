@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "popup/cd_audio_device_win.h"
 #include "resident/app_state.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
@@ -54,6 +55,8 @@ public:
 
     // Menu handlers of TrayMenu.
     void tmSetClick(int slot) noexcept;
+    void SwitchEnvironment(int slot);
+    void RefreshEnvironmentMenu() noexcept;
     void tmOptionClick() noexcept;
     void tmRegistClick() noexcept;
     void tmConditionClick() noexcept;
@@ -77,6 +80,8 @@ private:
 
     AppState& app_;
     ProgramWindows windows_;
+    MciSendCommandPort mciPort_;
+    CdAudioDevice cdDevice_{mciPort_, Win32CdWaitHooks()};
     UINT taskbarCreatedMessage_ = 0;
     UniqueIcon trayIcon_;
     // Visibility of tmSet1 ... tmSet5 and of the separator after them.

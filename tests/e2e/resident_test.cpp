@@ -192,5 +192,52 @@ TEST(Resident, GestureReportShowsThePopupAndNeverHidesIt) {
     EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
 }
 
+TEST(Resident, EnvironmentMenuSwitchesOptionsAndRemembersTheChoice) {
+    TiledexProcess tiledex;
+    const auto folder = tiledex.SettingsFolder();
+    WriteSettingsFile(folder / L"tiledex.ini",
+                      "[Option]\r\nIniNo=1\r\nIniMax=2\r\nIniOrder1=1\r\nIniOrder2=2\r\n"
+                      "IniPopup1=1\r\nIniPopup2=1\r\nIniName1=Home\r\nIniName2=Work\r\n");
+    // The second environment opens the popup with Ctrl + Alt + K.
+    WriteSettingsFile(folder / L"tiledex2.ini", "[Option]\r\nVkKey=75\r\n");
+    ASSERT_TRUE(tiledex.Start());
+    ASSERT_FALSE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, '2'));
+    EXPECT_TRUE(WaitUntil([] { return !HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'K'); }));
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+    const auto currentSlot = [&] {
+        wchar_t current[16]{};
+        ::GetPrivateProfileStringW(L"Option", L"IniNo", L"", current, 16,
+                                   (folder / L"tiledex.ini").c_str());
+        return std::wstring(current);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return currentSlot() == L"2"; })) << "IniNo is stored";
+
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, '1'));
+    EXPECT_TRUE(WaitUntil([] { return !HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'); }));
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'K'));
+    EXPECT_TRUE(WaitUntil([&] { return currentSlot() == L"1"; }));
+
+    // An environment whose file is gone: one message, and nothing changes.
+    std::filesystem::remove(folder / L"tiledex2.ini");
+    ASSERT_TRUE(tiledex.OpenTrayMenu());
+    PressKeys({'2'});
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = FindProcessWindow(L"#32770", tiledex.ProcessId());
+        return box && ::IsWindowVisible(box);
+    }));
+    EXPECT_EQ(WindowText(box), L"tiledex");
+    HWND text = ::FindWindowExW(box, nullptr, L"Static", nullptr);
+    while (text && WindowText(text).empty()) text = ::FindWindowExW(box, text, L"Static", nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(WindowText(text), L"設定ファイルtiledex2.iniが見つかりません。");
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    EXPECT_FALSE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+    EXPECT_EQ(currentSlot(), L"1");
+}
+
 }  // namespace
 }  // namespace tdx::test

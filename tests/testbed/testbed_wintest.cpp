@@ -8,9 +8,11 @@ TEST(TestBed, RunsInTheJapaneseCodePage) {
 }
 
 TEST(TestBed, AllProgramsShareOneDesktopWithATaskbar) {
-    // Asking for the desktop brings up the shared desktop (and its taskbar) when it
-    // has shut down after a quiet spell.
-    GetDesktopWindow();
+    // Wine's desktop process leaves after a quiet spell; a window of ours brings it
+    // (and its taskbar) back, as the program's own windows do.
+    HWND probe = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(probe, nullptr);
     HWND taskbar = nullptr;
     for (int i = 0; i < 200 && !taskbar; ++i) {
         taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
@@ -18,6 +20,7 @@ TEST(TestBed, AllProgramsShareOneDesktopWithATaskbar) {
     }
     ASSERT_NE(taskbar, nullptr);
     EXPECT_TRUE(IsWindowVisible(taskbar));
+    DestroyWindow(probe);
     RECT desktop{};
     GetWindowRect(GetDesktopWindow(), &desktop);
     EXPECT_EQ(desktop.right - desktop.left, 1024);

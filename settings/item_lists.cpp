@@ -1,0 +1,125 @@
+#include "settings/item_lists.h"
+
+#include <stdexcept>
+
+#include "settings/ini_values.h"
+
+namespace tdx {
+namespace {
+
+std::wstring Numbered(std::wstring_view name, int n) {
+    std::wstring key(name);
+    key += std::to_wstring(n);
+    return key;
+}
+
+void Require(bool present, const char* member) {
+    if (!present) throw std::logic_error(std::string("ItemContext::") + member + " is not set");
+}
+
+}  // namespace
+
+void CheckItemContext(const ItemContext& c) {
+    Require(static_cast<bool>(c.openReader), "openReader");
+    Require(static_cast<bool>(c.openWriter), "openWriter");
+    Require(static_cast<bool>(c.deleteFile), "deleteFile");
+    Require(static_cast<bool>(c.writeOptions), "writeOptions");
+    Require(static_cast<bool>(c.expandPathMacros), "expandPathMacros");
+    Require(static_cast<bool>(c.loadIcon), "loadIcon");
+    Require(static_cast<bool>(c.destroyIcon), "destroyIcon");
+    Require(static_cast<bool>(c.windowsVersion), "windowsVersion");
+    Require(static_cast<bool>(c.fileExists), "fileExists");
+    Require(static_cast<bool>(c.driveMask), "driveMask");
+    Require(static_cast<bool>(c.isRemoteDrive), "isRemoteDrive");
+    Require(static_cast<bool>(c.shellFileInfo), "shellFileInfo");
+    Require(static_cast<bool>(c.openCdDevice), "openCdDevice");
+    Require(static_cast<bool>(c.closeCdDevice), "closeCdDevice");
+}
+
+ItemList ReadItemSection(const SettingsReader& store, std::wstring_view section) {
+    ItemList items;
+    for (int n = 0; n < kMaxStoredItems; ++n) {
+        std::wstring title = ReadText(store, section, Numbered(L"Title", n));
+        if (title.empty()) break;
+        LaunchItem item;
+        item.Title = std::move(title);
+        item.Status = static_cast<std::uint32_t>(ReadInteger(store, section, Numbered(L"Status", n), 0));
+        item.IconIndex = ReadInteger(store, section, Numbered(L"IconIndex", n), 0);
+        item.IconFileName = ReadText(store, section, Numbered(L"IconFileName", n));
+        item.ExeFileName = ReadText(store, section, Numbered(L"ExeFileName", n));
+        item.ArgumentName = ReadText(store, section, Numbered(L"ArgumentName", n));
+        item.DirectoryName = ReadText(store, section, Numbered(L"DirectoryName", n));
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void WriteItemSection(SettingsWriter& store, std::wstring_view section, const ItemList& items) {
+    store.EraseSection(section);
+    int n = 0;
+    for (const LaunchItem& item : items) {
+        WriteText(store, section, Numbered(L"Title", n), item.Title);
+        WriteText(store, section, Numbered(L"ExeFileName", n), item.ExeFileName);
+        WriteText(store, section, Numbered(L"IconFileName", n), item.IconFileName);
+        WriteText(store, section, Numbered(L"ArgumentName", n), item.ArgumentName);
+        WriteText(store, section, Numbered(L"DirectoryName", n), item.DirectoryName);
+        WriteInteger(store, section, Numbered(L"IconIndex", n), item.IconIndex);
+        WriteInteger(store, section, Numbered(L"Status", n), static_cast<std::int32_t>(item.Status));
+        ++n;
+    }
+}
+
+std::size_t FirstNotInUseIndex(const ItemList& items) noexcept {
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].Has(ItemStatus::NotInUse)) return i;
+    return items.size();
+}
+
+void FreeItemList(const ItemContext& context, ItemList& items, bool destroyIcons) {
+    if (destroyIcons) {
+        for (LaunchItem& item : items) {
+            if (item.Icon && item.Icon != context.documentIcon &&
+                item.Icon != context.applicationIcon)
+                context.destroyIcon(item.Icon);
+            item.Icon = nullptr;
+        }
+    }
+    items.clear();
+}
+
+void CopyItemList(const ItemContext& context, ItemList& destination, const ItemList& source) {
+    // Built apart first: copying a list onto itself must not free the source.
+    ItemList copies;
+    copies.reserve(source.size());
+    try {
+        for (const LaunchItem& item : source) {
+            LaunchItem copy;
+            copy.Window = item.Window;
+            copy.IconIndex = item.IconIndex;
+            copy.Status = item.Status;
+            // Carried so that a list put back from a copy still offers the
+            // disconnect command of its network drives.
+            copy.NetworkDrive = item.NetworkDrive;
+            copy.Title = item.Title;
+            copy.ExeFileName = item.ExeFileName;
+            copy.IconFileName = item.IconFileName;
+            copy.ArgumentName = item.ArgumentName;
+            copy.DirectoryName = item.DirectoryName;
+            copy.Icon = context.loadIcon(copy.Status, copy.IconFileName, copy.IconIndex);
+            copies.push_back(std::move(copy));
+        }
+    } catch (...) {
+        FreeItemList(context, copies, true);
+        throw;
+    }
+    FreeItemList(context, destination, true);
+    destination = std::move(copies);
+}
+
+void WriteProgramItems(const ItemContext& context, const ItemList& programItems, int fileNumber) {
+    auto writer = context.openWriter(fileNumber);
+    WriteItemSection(*writer, kProgramSection, programItems);
+    writer->Commit();
+}
+
+}  // namespace tdx

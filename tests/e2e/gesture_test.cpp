@@ -1,0 +1,148 @@
+// Mouse gestures and console activations reach the real program through its hook
+// library: the popup opens over another program's window, and the hotkey steps
+// aside while a console window is active.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/tiledex_process_win.h"
+
+namespace tdx::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// hook_target.exe: an ordinary window of another process, of the given class.
+class TargetWindow {
+public:
+    TargetWindow(const std::wstring& className, int x, int y, int width, int height) {
+        const std::wstring exe = (ExeDir() / L"hook_target.exe").wstring();
+        std::wstring cmd = L"\"" + exe + L"\" " + className + L" " + std::to_wstring(x) + L" " +
+                           std::to_wstring(y) + L" " + std::to_wstring(width) + L" " +
+                           std::to_wstring(height);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi)) {
+            ::CloseHandle(pi.hThread);
+            process_ = pi.hProcess;
+            WaitUntil([&] {
+                window_ = FindProcessWindow(className.c_str(), pi.dwProcessId);
+                return window_ && ::IsWindowVisible(window_);
+            });
+        }
+    }
+    ~TargetWindow() {
+        if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (process_) {
+            if (::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_, 1);
+            ::CloseHandle(process_);
+        }
+    }
+    HWND window() const { return window_; }
+    POINT ClientCentre() const {
+        RECT r{};
+        ::GetClientRect(window_, &r);
+        POINT p{r.right / 2, r.bottom / 2};
+        ::ClientToScreen(window_, &p);
+        return p;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+void MouseButtons(std::initializer_list<DWORD> flags) {
+    for (DWORD f : flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = f;
+        ::SendInput(1, &in, sizeof(in));
+        ::Sleep(30);
+    }
+}
+
+bool HotKeyIsFree() {
+    if (!::RegisterHotKey(nullptr, 0x5A5B, MOD_CONTROL | MOD_ALT, 'J')) return false;
+    ::UnregisterHotKey(nullptr, 0x5A5B);
+    return true;
+}
+
+TEST(Gesture, LeftHoldRightClickOverAnotherProgramOpensThePopup) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    TargetWindow target(L"TdxGestureTarget", 120, 120, 500, 360);
+    ASSERT_NE(target.window(), nullptr);
+    const POINT p = target.ClientCentre();
+    ::SetCursorPos(p.x, p.y);
+
+    MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+                  MOUSEEVENTF_LEFTUP});
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    EXPECT_EQ(::GetForegroundWindow(), tiledex.Popup());
+
+    // A gesture while the popup is up leaves it up.
+    ::SetCursorPos(p.x + 200, p.y + 100);
+    MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+                  MOUSEEVENTF_LEFTUP});
+    EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 800ms));
+}
+
+TEST(Gesture, MiddleButtonWhenChosenAndNothingWhenSwitchedOff) {
+    {
+        TiledexProcess tiledex;
+        WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini", "[Option]\r\nMouseFlag=3\r\n");
+        ASSERT_TRUE(tiledex.Start());
+        TargetWindow target(L"TdxGestureTarget", 120, 120, 500, 360);
+        const POINT p = target.ClientCentre();
+        ::SetCursorPos(p.x, p.y);
+        MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+                      MOUSEEVENTF_LEFTUP});
+        EXPECT_FALSE(WaitUntil([&] { return tiledex.PopupVisible(); }, 800ms));
+        MouseButtons({MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
+        EXPECT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    }
+    {
+        TiledexProcess tiledex;
+        WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini", "[Option]\r\nMouseFlag=0\r\n");
+        ASSERT_TRUE(tiledex.Start());
+        TargetWindow target(L"TdxGestureTarget", 120, 120, 500, 360);
+        const POINT p = target.ClientCentre();
+        ::SetCursorPos(p.x, p.y);
+        MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+                      MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
+        EXPECT_FALSE(WaitUntil([&] { return tiledex.PopupVisible(); }, 800ms));
+    }
+}
+
+TEST(Gesture, ConsoleWindowWithdrawsTheHotKeyWhenDosFlagIsOff) {
+    TiledexProcess tiledex;
+    WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini", "[Option]\r\nDosFlag=0\r\n");
+    ASSERT_TRUE(tiledex.Start());
+    ASSERT_FALSE(HotKeyIsFree());
+    {
+        TargetWindow console(L"tty", 100, 100, 300, 200);
+        ASSERT_NE(console.window(), nullptr);
+        ::SetForegroundWindow(console.window());
+        EXPECT_TRUE(WaitUntil([] { return HotKeyIsFree(); }));
+        TargetWindow other(L"TdxOtherWindow", 200, 200, 300, 200);
+        ::SetForegroundWindow(other.window());
+        EXPECT_TRUE(WaitUntil([] { return !HotKeyIsFree(); }));
+    }
+}
+
+TEST(Gesture, ConsoleWindowKeepsTheHotKeyWhenDosFlagIsOn) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    TargetWindow console(L"tty", 100, 100, 300, 200);
+    ASSERT_NE(console.window(), nullptr);
+    ::SetForegroundWindow(console.window());
+    EXPECT_FALSE(WaitUntil([] { return HotKeyIsFree(); }, 1000ms));
+}
+
+}  // namespace
+}  // namespace tdx::test
