@@ -361,10 +361,13 @@ protected:
 
     bool WaitForRecord(LaunchRecord& out) {
         if (!WaitUntil([&] { return std::filesystem::exists(record_); })) return false;
-        std::ifstream in(record_, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        std::string text = all.str();
+        std::string text;
+        {
+            std::ifstream in(record_, std::ios::binary);
+            std::stringstream all;
+            all << in.rdbuf();
+            text = all.str();
+        }
         const auto newline = text.find('\n');
         out.commandLine = FromUtf8(text.substr(0, newline));
         const auto end = text.find('\n', newline + 1);
