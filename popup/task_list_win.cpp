@@ -19,8 +19,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) noexcept {
         WindowFacts facts;
         facts.Window = window;
         facts.Visible = true;
+        // The title the system keeps: reading it never sends a message, so a
+        // window whose thread is stuck cannot stop the enumeration.
         wchar_t title[255]{};
-        const int length = ::GetWindowTextW(window, title, 255);
+        const int length = ::InternalGetWindowText(window, title, 255);
         facts.Title.assign(title, static_cast<std::size_t>(std::max(length, 0)));
         wchar_t className[10]{};
         const int classLength = ::GetClassNameW(window, className, 10);
