@@ -1,0 +1,103 @@
+// The floor for the popup benchmark: a resident program whose hotkey shows a
+// borderless window of the popup's size painted with one solid fill. Nothing is
+// enumerated, laid out or drawn cell by cell.
+//   popup_floor.exe WIDTH HEIGHT
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+
+namespace {
+
+HWND g_popup = nullptr;
+
+LRESULT CALLBACK PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(window, &ps);
+        RECT r;
+        ::GetClientRect(window, &r);
+        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) ::ShowWindow(window, SW_HIDE);
+        return 0;
+    case WM_ACTIVATE:
+        if (wParam == WA_INACTIVE) ::ShowWindow(window, SW_HIDE);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_HOTKEY: {
+        if (::IsWindowVisible(g_popup)) {
+            ::ShowWindow(g_popup, SW_HIDE);
+            return 0;
+        }
+        ::SetForegroundWindow(window);
+        RECT r;
+        ::GetWindowRect(g_popup, &r);
+        const int w = r.right - r.left;
+        const int h = r.bottom - r.top;
+        ::SetWindowPos(g_popup, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                       (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetForegroundWindow(g_popup);
+        ::ShowWindow(g_popup, SW_SHOW);
+        ::BringWindowToTop(g_popup);
+        ::RedrawWindow(g_popup, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return 0;
+    }
+    case WM_CLOSE:
+        ::UnregisterHotKey(window, 0);
+        ::DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcW(window, msg, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    const int width = argc > 1 ? _wtoi(argv[1]) : 298;
+    const int height = argc > 2 ? _wtoi(argv[2]) : 216;
+    ::LocalFree(argv);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"TdxFloorMain";
+    ::RegisterClassW(&wc);
+    wc.lpfnWndProc = PopupProc;
+    wc.lpszClassName = L"TdxFloorPopup";
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    ::RegisterClassW(&wc);
+
+    HWND main = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"TdxFloorMain", L"floor", WS_POPUP, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
+    g_popup = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"TdxFloorPopup", L"floor popup",
+                                WS_POPUP | WS_CLIPCHILDREN, 0, 0, width, height, main, nullptr,
+                                instance, nullptr);
+    ::RegisterHotKey(main, 0, MOD_CONTROL | MOD_ALT, 'J');
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
