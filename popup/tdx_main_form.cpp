@@ -165,8 +165,7 @@ void TTdxMainForm::PreparePopup() noexcept {
     ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
     for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
     ::SetForegroundWindow(hwnd());
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::BringWindowToTop(hwnd());
+    ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
@@ -217,8 +216,66 @@ CellPaintContext TTdxMainForm::PaintContext() const noexcept {
                             CdPlayerInUse(app_.Trays[kSystemTray].Items)};
 }
 
+std::uint64_t TTdxMainForm::TraySignature(std::int32_t tray, SIZE size) const noexcept {
+    // FNV-1a over everything the normal-state picture depends on.
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](std::uint64_t value) {
+        for (int i = 0; i < 8; ++i) {
+            hash ^= (value >> (i * 8)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    };
+    const OptionSet& o = app_.Options;
+    for (std::uint64_t v : {std::uint64_t(o.ColMax), std::uint64_t(o.FrameFlag),
+                            std::uint64_t(o.BackColor), std::uint64_t(o.TextColor),
+                            std::uint64_t(o.KeyNumberFlag), std::uint64_t(cdMode_),
+                            std::uint64_t(size.cx), std::uint64_t(size.cy),
+                            std::uint64_t(::GetSysColor(COLOR_BTNFACE)),
+                            std::uint64_t(::GetSysColor(COLOR_BTNSHADOW)),
+                            std::uint64_t(::GetSysColor(COLOR_BTNHIGHLIGHT))})
+        mix(v);
+    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    const std::int32_t shown = ShownEntryCount(state);
+    mix(static_cast<std::uint64_t>(shown));
+    for (std::int32_t i = 0; i < shown; ++i) {
+        const LaunchItem& item = state.Items[static_cast<std::size_t>(i)];
+        mix(reinterpret_cast<std::uintptr_t>(item.Icon));
+        mix(item.Status);
+        mix(IsCdPlayerEntry(item));
+    }
+    return hash;
+}
+
 void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
-    PaintTray(dc, PaintContext(), tray, tray == nav_.ActiveTray, size);
+    const CellPaintContext context = PaintContext();
+    TrayPicture& picture = pictures_[static_cast<std::size_t>(tray)];
+    const std::uint64_t signature = TraySignature(tray, size);
+    UniqueDc memory(::CreateCompatibleDC(dc));
+    if (!memory) {
+        PaintTray(dc, context, tray, tray == nav_.ActiveTray, size);
+        return;
+    }
+    const bool fresh = picture.bitmap && picture.signature == signature &&
+                       picture.size.cx == size.cx && picture.size.cy == size.cy;
+    if (!fresh) {
+        picture.bitmap.reset(::CreateCompatibleBitmap(dc, size.cx, size.cy));
+        picture.size = size;
+        picture.signature = signature;
+        if (!picture.bitmap) {
+            PaintTray(dc, context, tray, tray == nav_.ActiveTray, size);
+            return;
+        }
+        SelectObjectGuard keep(memory.get(), picture.bitmap.get());
+        PaintTray(memory.get(), context, tray, false, size);
+    }
+    {
+        SelectObjectGuard keep(memory.get(), picture.bitmap.get());
+        ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+    }
+    if (tray == nav_.ActiveTray) {
+        DrawCell(dc, context, tray, app_.Trays[static_cast<std::size_t>(tray)].CursorIndex,
+                 CellState::Cursor);
+    }
 }
 
 void TTdxMainForm::DrawCellNow(std::int32_t tray, std::int32_t index, CellState state) noexcept {

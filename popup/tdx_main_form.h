@@ -70,8 +70,18 @@ private:
     NavigationSettings Settings() const;
     TPaintBox& PaintBoxOf(std::int32_t tray) noexcept { return paintBoxes_[static_cast<std::size_t>(tray)]; }
 
+    // The normal-state picture of each tray, redrawn only when what it shows
+    // changed; the cursor cell is drawn over it.
+    struct TrayPicture {
+        UniqueBitmap bitmap;
+        SIZE size{};
+        std::uint64_t signature = 0;
+    };
+    std::uint64_t TraySignature(std::int32_t tray, SIZE size) const noexcept;
+
     AppState& app_;
     HWND residentMain_ = nullptr;
+    std::array<TrayPicture, kTrayCount> pictures_;
     NavigationState nav_;
     TrayLayout layout_;
     ShiftedDigits digits_;

@@ -122,7 +122,9 @@ TEST_F(PopupTest, TraysAreLaidOutAndBorderedAtTheirPixels) {
         EXPECT_EQ((boxes[t].bottom - boxes[t].top - 2) % 40, 0);
         const RECT caption = RectIn(ChildById(tiledex.Popup(), kExecLabelId + t), tiledex.Popup());
         EXPECT_EQ(caption.top, boxes[t].top - 14);
-        if (t > 0) EXPECT_EQ(boxes[t].top, boxes[t - 1].bottom + 16);
+        if (t > 0) {
+            EXPECT_EQ(boxes[t].top, boxes[t - 1].bottom + 16);
+        }
     }
     const RECT panel = RectIn(ChildById(tiledex.Popup(), kNamePanelId), tiledex.Popup());
     EXPECT_EQ(panel.top, boxes[2].bottom + 10);
