@@ -3,6 +3,7 @@
 // and hidden again once an entry runs or the window loses activation.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "popup/navigation.h"
