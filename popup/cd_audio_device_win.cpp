@@ -1,5 +1,7 @@
 #include "popup/cd_audio_device_win.h"
 
+#include "winbase/message_pump.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -78,22 +80,13 @@ std::uint32_t MciSendCommandPort::SetDoor(std::uint16_t deviceId, WindowHandle c
     return Send(deviceId, MCI_SET, open ? MCI_SET_DOOR_OPEN : (MCI_SET_DOOR_CLOSED | MCI_WAIT), &set);
 }
 
-void ProcessPendingMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kRetryPauseMilliseconds, QS_ALLINPUT);
-}
-
 CdWaitHooks Win32CdWaitHooks() {
     return CdWaitHooks{[] { return static_cast<std::uint32_t>(::GetTickCount()); },
-                       [] { ProcessPendingMessages(); }};
+                       [] {
+                           ProcessPendingMessages();
+                           ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kRetryPauseMilliseconds,
+                                                       QS_ALLINPUT);
+                       }};
 }
 
 }  // namespace tdx

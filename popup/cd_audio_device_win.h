@@ -19,12 +19,9 @@ public:
     std::uint32_t SetDoor(std::uint16_t deviceId, WindowHandle callback, bool open) override;
 };
 
-// Lets the message loop handle what is pending, then waits briefly for more, so
-// that the retries of Play keep the user interface alive without spinning the
-// processor. A WM_QUIT met here is posted again for the main loop.
-void ProcessPendingMessages();
-
-// GetTickCount and ProcessPendingMessages.
+// GetTickCount, and a pause between retries of Play that lets the message loop
+// handle what is pending and then waits briefly for more, so the user interface
+// stays alive without spinning the processor.
 CdWaitHooks Win32CdWaitHooks();
 
 }  // namespace tdx

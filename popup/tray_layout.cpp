@@ -3,20 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "settings/path_macros.h"
+
 namespace tdx {
 namespace {
-
-// Case-insensitive for ASCII only, like the comparison the keyword was written for.
-bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
-        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool IsDigitCode(std::uint8_t code) { return code >= '0' && code <= '9'; }
 
@@ -161,7 +151,7 @@ std::vector<CellPaint> PaintTraysOrder(const Trays& trays, std::int32_t activeTr
 }
 
 bool IsCdPlayerEntry(const LaunchItem& item) {
-    return item.Has(ItemStatus::InternalCommand) && EqualsAsciiNoCase(item.ExeFileName, L"CD Player");
+    return item.Has(ItemStatus::InternalCommand) && EqualsIgnoringCase(item.ExeFileName, L"CD Player");
 }
 
 const wchar_t* CdOverlayResource(std::int32_t cdMode) noexcept {

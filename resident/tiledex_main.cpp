@@ -22,6 +22,7 @@
 #include "settings/settings_folder_win.h"
 #include "settings/windows_version_win.h"
 #include "winbase/error_display.h"
+#include "winbase/message_pump.h"
 
 namespace tdx {
 namespace {
@@ -175,19 +176,6 @@ void TTiledexMain::HotKeyPressed() noexcept {
     windows_.popup->ShowPopup();
 }
 
-void TTiledexMain::PumpPendingMessages() noexcept {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit request for the main loop.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 void TTiledexMain::GestureCompleted() noexcept {
     if (app_.PopupMode == kPopupHidden && !app_.DialogBusy) {
         // The gesture's right button is reported released whatever the gesture
@@ -200,9 +188,9 @@ void TTiledexMain::GestureCompleted() noexcept {
         ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
         ::SetCursorPos(p.x, p.y);
-        PumpPendingMessages();
+        ProcessPendingMessages();
         ForceForeground(hwnd());
-        PumpPendingMessages();
+        ProcessPendingMessages();
         ForceForeground(hwnd());
         // The pumping above may have run another handler that showed the popup.
         if (app_.PopupMode != kPopupHidden || !windows_.popup) return;

@@ -73,7 +73,6 @@ private:
     void HotKeyPressed() noexcept;
     void HookNotify(WPARAM kind) noexcept;
     void GestureCompleted() noexcept;
-    void PumpPendingMessages() noexcept;
     void TrayNotify(LPARAM mouseMessage) noexcept;
     void ShowTrayMenu() noexcept;
     void ShowForm(FormWindow* form) noexcept;

@@ -8,12 +8,6 @@
 namespace tdx {
 namespace {
 
-std::wstring Numbered(std::wstring_view name, int n) {
-    std::wstring key(name);
-    key += std::to_wstring(n);
-    return key;
-}
-
 bool IsFileNumber(std::int32_t n) noexcept { return n >= 1 && n <= kMaxEnvironments; }
 
 }  // namespace
@@ -25,7 +19,7 @@ int EnvironmentTable::FileNumberOfSlot(int s) const noexcept {
     return IsFileNumber(Slots[0].IniOrder) ? Slots[0].IniOrder : 1;
 }
 
-std::wstring DefaultEnvironmentName(int slot) { return Numbered(L"環境", slot); }
+std::wstring DefaultEnvironmentName(int slot) { return NumberedKey(L"環境", slot); }
 
 void ReadEnvironments(const SettingsReader& file1, EnvironmentTable& table) {
     for (int s = 1; s <= kMaxEnvironments; ++s) {
@@ -34,10 +28,10 @@ void ReadEnvironments(const SettingsReader& file1, EnvironmentTable& table) {
             slot.IniOrder = -1;
             continue;
         }
-        slot.IniPopup = ReadInteger(file1, kOptionSection, Numbered(L"IniPopup", s), 0);
-        slot.IniName = ReadText(file1, kOptionSection, Numbered(L"IniName", s), DefaultEnvironmentName(s));
-        slot.IniUserName = ReadText(file1, kOptionSection, Numbered(L"IniUserName", s));
-        slot.IniOrder = ReadInteger(file1, kOptionSection, Numbered(L"IniOrder", s), s);
+        slot.IniPopup = ReadInteger(file1, kOptionSection, NumberedKey(L"IniPopup", s), 0);
+        slot.IniName = ReadText(file1, kOptionSection, NumberedKey(L"IniName", s), DefaultEnvironmentName(s));
+        slot.IniUserName = ReadText(file1, kOptionSection, NumberedKey(L"IniUserName", s));
+        slot.IniOrder = ReadInteger(file1, kOptionSection, NumberedKey(L"IniOrder", s), s);
     }
 }
 
@@ -57,9 +51,9 @@ void WriteEnvironments(const ItemContext& context, const EnvironmentTable& table
     auto writer = context.openWriter(1);
     for (int s = 1; s <= kMaxEnvironments; ++s) {
         const EnvironmentSlot& slot = table.Slot(s);
-        WriteInteger(*writer, kOptionSection, Numbered(L"IniPopup", s), slot.IniPopup);
-        WriteText(*writer, kOptionSection, Numbered(L"IniName", s), slot.IniName);
-        WriteInteger(*writer, kOptionSection, Numbered(L"IniOrder", s), slot.IniOrder);
+        WriteInteger(*writer, kOptionSection, NumberedKey(L"IniPopup", s), slot.IniPopup);
+        WriteText(*writer, kOptionSection, NumberedKey(L"IniName", s), slot.IniName);
+        WriteInteger(*writer, kOptionSection, NumberedKey(L"IniOrder", s), slot.IniOrder);
     }
     writer->Commit();
 }

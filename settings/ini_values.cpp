@@ -51,6 +51,12 @@ std::optional<std::int32_t> ParseInteger(std::wstring_view text) {
 
 std::wstring FormatInteger(std::int32_t value) { return std::to_wstring(value); }
 
+std::wstring NumberedKey(std::wstring_view name, int n) {
+    std::wstring key(name);
+    key += std::to_wstring(n);
+    return key;
+}
+
 std::int32_t ReadInteger(const SettingsReader& store, std::wstring_view section,
                          std::wstring_view key, std::int32_t defaultValue) {
     const auto text = store.ReadString(section, key);

@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxStringValue = 1023;
 std::optional<std::int32_t> ParseInteger(std::wstring_view text);
 std::wstring FormatInteger(std::int32_t value);
 
+// A key of a numbered family: "Title" and 3 give "Title3".
+std::wstring NumberedKey(std::wstring_view name, int n);
+
 std::int32_t ReadInteger(const SettingsReader& store, std::wstring_view section,
                          std::wstring_view key, std::int32_t defaultValue);
 bool ReadBoolean(const SettingsReader& store, std::wstring_view section,

@@ -7,12 +7,6 @@
 namespace tdx {
 namespace {
 
-std::wstring Numbered(std::wstring_view name, int n) {
-    std::wstring key(name);
-    key += std::to_wstring(n);
-    return key;
-}
-
 void Require(bool present, const char* member) {
     if (!present) throw std::logic_error(std::string("ItemContext::") + member + " is not set");
 }
@@ -39,16 +33,16 @@ void CheckItemContext(const ItemContext& c) {
 ItemList ReadItemSection(const SettingsReader& store, std::wstring_view section) {
     ItemList items;
     for (int n = 0; n < kMaxStoredItems; ++n) {
-        std::wstring title = ReadText(store, section, Numbered(L"Title", n));
+        std::wstring title = ReadText(store, section, NumberedKey(L"Title", n));
         if (title.empty()) break;
         LaunchItem item;
         item.Title = std::move(title);
-        item.Status = static_cast<std::uint32_t>(ReadInteger(store, section, Numbered(L"Status", n), 0));
-        item.IconIndex = ReadInteger(store, section, Numbered(L"IconIndex", n), 0);
-        item.IconFileName = ReadText(store, section, Numbered(L"IconFileName", n));
-        item.ExeFileName = ReadText(store, section, Numbered(L"ExeFileName", n));
-        item.ArgumentName = ReadText(store, section, Numbered(L"ArgumentName", n));
-        item.DirectoryName = ReadText(store, section, Numbered(L"DirectoryName", n));
+        item.Status = static_cast<std::uint32_t>(ReadInteger(store, section, NumberedKey(L"Status", n), 0));
+        item.IconIndex = ReadInteger(store, section, NumberedKey(L"IconIndex", n), 0);
+        item.IconFileName = ReadText(store, section, NumberedKey(L"IconFileName", n));
+        item.ExeFileName = ReadText(store, section, NumberedKey(L"ExeFileName", n));
+        item.ArgumentName = ReadText(store, section, NumberedKey(L"ArgumentName", n));
+        item.DirectoryName = ReadText(store, section, NumberedKey(L"DirectoryName", n));
         items.push_back(std::move(item));
     }
     return items;
@@ -58,13 +52,13 @@ void WriteItemSection(SettingsWriter& store, std::wstring_view section, const It
     store.EraseSection(section);
     int n = 0;
     for (const LaunchItem& item : items) {
-        WriteText(store, section, Numbered(L"Title", n), item.Title);
-        WriteText(store, section, Numbered(L"ExeFileName", n), item.ExeFileName);
-        WriteText(store, section, Numbered(L"IconFileName", n), item.IconFileName);
-        WriteText(store, section, Numbered(L"ArgumentName", n), item.ArgumentName);
-        WriteText(store, section, Numbered(L"DirectoryName", n), item.DirectoryName);
-        WriteInteger(store, section, Numbered(L"IconIndex", n), item.IconIndex);
-        WriteInteger(store, section, Numbered(L"Status", n), static_cast<std::int32_t>(item.Status));
+        WriteText(store, section, NumberedKey(L"Title", n), item.Title);
+        WriteText(store, section, NumberedKey(L"ExeFileName", n), item.ExeFileName);
+        WriteText(store, section, NumberedKey(L"IconFileName", n), item.IconFileName);
+        WriteText(store, section, NumberedKey(L"ArgumentName", n), item.ArgumentName);
+        WriteText(store, section, NumberedKey(L"DirectoryName", n), item.DirectoryName);
+        WriteInteger(store, section, NumberedKey(L"IconIndex", n), item.IconIndex);
+        WriteInteger(store, section, NumberedKey(L"Status", n), static_cast<std::int32_t>(item.Status));
         ++n;
     }
 }

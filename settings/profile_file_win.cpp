@@ -64,7 +64,14 @@ std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
 
 void ProfileTransaction::WriteString(std::wstring_view section, std::wstring_view key,
                                      std::wstring_view value) {
-    pending_.push_back({std::wstring(section), std::wstring(key), std::wstring(value), false});
+    std::wstring stored(value);
+    // The profile functions drop one pair of quotes around a whole value when they
+    // read it, so an argument such as "a b.txt" would come back without its
+    // quotes: one more pair keeps the value as it was written.
+    if (stored.size() >= 2 && (stored.front() == L'"' || stored.front() == L'\'') &&
+        stored.back() == stored.front())
+        stored = L'"' + stored + L'"';
+    pending_.push_back({std::wstring(section), std::wstring(key), std::move(stored), false});
 }
 
 void ProfileTransaction::EraseSection(std::wstring_view section) {

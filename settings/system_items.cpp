@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "settings/path_macros.h"
+
 namespace tdx {
 namespace {
 
@@ -22,16 +24,6 @@ bool LooksLikeDriveRoot(std::wstring_view text) {
     return text.size() == 3 && text[1] == L':' && text[2] == L'\\';
 }
 
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - L'a' + L'A');
-        if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - L'a' + L'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 void InsertBeforeNotInUse(ItemList& items, LaunchItem item) {
     const auto at = FirstNotInUseIndex(items);
@@ -207,7 +199,7 @@ void WriteSystemItems(const ItemContext& context, const ItemList& systemItems, i
 bool CdPlayerInUse(const ItemList& systemItems) noexcept {
     for (const LaunchItem& item : systemItems) {
         if (item.Has(ItemStatus::InternalCommand) && !item.Has(ItemStatus::NotInUse) &&
-            EqualsIgnoringAsciiCase(item.ExeFileName, kCdPlayerCommand))
+            EqualsIgnoringCase(item.ExeFileName, kCdPlayerCommand))
             return true;
     }
     return false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "popup/cd_audio_device_win.h"
+#include "winbase/message_pump.h"
 
 namespace tdx {
 namespace {

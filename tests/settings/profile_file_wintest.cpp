@@ -79,6 +79,21 @@ TEST_F(ProfileFileTest, KeysTellMissingFromEmptyAndLongValuesAreCut) {
     EXPECT_LE(text.size(), kMaxStringValue);
 }
 
+TEST_F(ProfileFileTest, QuotedValuesComeBackWithTheirQuotes) {
+    const std::wstring file = SettingsFileName(1);
+    ProfileTransaction writer(file);
+    WriteText(writer, L"Program", L"ArgumentName0", L"\"C:\\My Files\\a b.txt\"");
+    WriteText(writer, L"Program", L"ArgumentName1", L"'single'");
+    WriteText(writer, L"Program", L"ArgumentName2", L"\"open -x");
+    WriteText(writer, L"Program", L"ArgumentName3", L"\"\"");
+    writer.Commit();
+    ProfileFile reader(file);
+    EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName0"), L"\"C:\\My Files\\a b.txt\"");
+    EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName1"), L"'single'");
+    EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName2"), L"\"open -x");
+    EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName3"), L"\"\"");
+}
+
 TEST_F(ProfileFileTest, JapaneseTextIsStoredAsShiftJis) {
     const std::wstring file = SettingsFileName(1);
     ProfileTransaction writer(file);
