@@ -1,34 +1,64 @@
 #include "popup/task_list_win.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
 
 #include "popup/task_filter.h"
 
 namespace tdx {
 namespace {
 
+// Every question about another program's window is a trip to the window
+// system, so the cheapest facts that can rule a window out are read first, and
+// a class's name is read once per class rather than once per window.
 struct EnumContext {
     std::vector<WindowFacts> windows;
+    std::vector<std::pair<ATOM, std::wstring>> classNames;
+
+    const std::wstring& ClassNameOf(HWND window) {
+        const ATOM atom = static_cast<ATOM>(::GetClassLongW(window, GCW_ATOM));
+        if (atom != 0) {
+            for (const auto& [known, name] : classNames) {
+                if (known == atom) return name;
+            }
+        }
+        wchar_t className[10]{};
+        const int length = ::GetClassNameW(window, className, 10);
+        std::wstring name(className, static_cast<std::size_t>(std::max(length, 0)));
+        if (atom == 0) {
+            scratch = std::move(name);
+            return scratch;
+        }
+        return classNames.emplace_back(atom, std::move(name)).second;
+    }
+    std::wstring scratch;
 };
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM data) noexcept {
     auto* context = reinterpret_cast<EnumContext*>(data);
-    // Hidden windows never qualify; skipping them early spares a text request each.
-    if (!::IsWindowVisible(window)) return TRUE;
+    // A top-level window's parent is the desktop, which is always visible, so
+    // its own style bit says whether it is visible. Hidden windows never qualify.
+    const auto style = static_cast<std::uint32_t>(::GetWindowLongW(window, GWL_STYLE));
+    if ((style & WS_VISIBLE) == 0) return TRUE;
     try {
         WindowFacts facts;
         facts.Window = window;
         facts.Visible = true;
+        facts.ExStyle = static_cast<std::uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE));
+        // For a window whose parent is the desktop this is what GWLP_HWNDPARENT gives.
+        facts.HasOwner = ::GetWindow(window, GW_OWNER) != nullptr;
+        // Windows the Task tray leaves out whatever their title and class.
+        if (facts.HasOwner || (facts.ExStyle != 0 && (facts.ExStyle & kExStyleWindowEdge) == 0))
+            return TRUE;
         // The title the system keeps: reading it never sends a message, so a
         // window whose thread is stuck cannot stop the enumeration.
         wchar_t title[255]{};
         const int length = ::InternalGetWindowText(window, title, 255);
-        facts.Title.assign(title, static_cast<std::size_t>(std::max(length, 0)));
-        wchar_t className[10]{};
-        const int classLength = ::GetClassNameW(window, className, 10);
-        facts.ClassName.assign(className, static_cast<std::size_t>(std::max(classLength, 0)));
-        facts.HasOwner = ::GetWindowLongPtrW(window, GWLP_HWNDPARENT) != 0;
-        facts.ExStyle = static_cast<std::uint32_t>(::GetWindowLongW(window, GWL_EXSTYLE));
+        if (length <= 0) return TRUE;  // untitled windows are not listed
+        facts.Title.assign(title, static_cast<std::size_t>(length));
+        facts.ClassName = context->ClassNameOf(window);
         context->windows.push_back(std::move(facts));
     } catch (...) {
         return FALSE;  // out of memory: list what was found so far
@@ -58,12 +88,16 @@ public:
 
 private:
     IconHandle Ask(HWND window, UINT message, WPARAM wParam) {
-        const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
-        if (std::find(silent_.begin(), silent_.end(), thread) != silent_.end()) return nullptr;
+        // Finding a window's thread costs a trip to the window system, so it is
+        // looked up only when some thread has already been found silent.
+        if (!silent_.empty()) {
+            const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+            if (std::find(silent_.begin(), silent_.end(), thread) != silent_.end()) return nullptr;
+        }
         DWORD_PTR result = 0;
         if (!::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                                    timeoutMs_, &result)) {
-            silent_.push_back(thread);
+            silent_.push_back(::GetWindowThreadProcessId(window, nullptr));
             return nullptr;
         }
         return reinterpret_cast<IconHandle>(result);

@@ -181,6 +181,9 @@ void TTdxMainForm::RefreshTaskList() noexcept {
 
 void TTdxMainForm::LayoutTrays() noexcept {
     const TrayLayout layout = tdx::LayoutTrays(app_.Trays, app_.Options.ColMax);
+    // Most shows lay the trays out as the last one did; moving a control to
+    // where it already is still costs a trip to the window system.
+    if (laidOut_ && layout == layout_) return;
     for (std::size_t t = 0; t < kTrayCount; ++t) {
         RECT caption{};
         ::GetWindowRect(captions_[t], &caption);
@@ -198,6 +201,7 @@ void TTdxMainForm::LayoutTrays() noexcept {
     ::SetWindowPos(hwnd(), nullptr, 0, 0, layout.Window.Width, layout.Window.Height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout_ = layout;
+    laidOut_ = true;
 }
 
 void TTdxMainForm::PlacePopupAtMouse() noexcept {

@@ -85,6 +85,7 @@ private:
     std::array<TrayPicture, kTrayCount> pictures_;
     NavigationState nav_;
     TrayLayout layout_;
+    bool laidOut_ = false;
     ShiftedDigits digits_;
     bool backgroundPainted_ = false;
     bool skipTaskClick_ = false;

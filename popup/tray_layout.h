@@ -89,6 +89,7 @@ struct TrayLayout {
     PixelRect NamePanel;
     std::int32_t NameLabelWidth = 0;
     PixelSize Window;  // client size of the popup
+    bool operator==(const TrayLayout&) const = default;
 };
 
 // LayoutTrays: positions every label, paint box and the name panel and sizes the
