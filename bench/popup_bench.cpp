@@ -16,26 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-fs::path ExeDir() {
-    wchar_t path[MAX_PATH]{};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, cls, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == pid) return window;
-    }
-    return nullptr;
-}
+using tdx::bench::ExeDir;
+using tdx::bench::FindWindowOfProcess;
 
 bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
     const auto end = Clock::now() + limit;

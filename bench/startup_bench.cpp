@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,21 +24,8 @@ struct Sample {
     double workingSetKb;
 };
 
-fs::path ExeDir() {
-    wchar_t path[MAX_PATH]{};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, cls, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == pid) return window;
-    }
-    return nullptr;
-}
+using tdx::bench::ExeDir;
+using tdx::bench::FindWindowOfProcess;
 
 bool HotKeyTaken() {
     if (!::RegisterHotKey(nullptr, 0x6B6B, MOD_CONTROL | MOD_ALT, 'J')) return true;

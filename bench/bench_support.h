@@ -1,0 +1,29 @@
+// Small helpers the benchmarks share. Kept apart from the tests' harness on
+// purpose: these poll every millisecond and send no messages while timing.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+
+namespace tdx::bench {
+
+// The folder of the running benchmark; the programs it measures live there too.
+inline std::filesystem::path ExeDir() {
+    wchar_t path[MAX_PATH]{};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path();
+}
+
+// The first top-level window of the class owned by the process.
+inline HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, cls, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == pid) return window;
+    }
+    return nullptr;
+}
+
+}  // namespace tdx::bench
