@@ -29,11 +29,11 @@ ItemContext MakeWin32ItemContext() {
     };
     c.shellFileInfo = [](std::wstring_view path) {
         ShellFileInfo info;
+        const std::wstring root(path);
         SHFILEINFOW shell{};
-        if (::SHGetFileInfoW(std::wstring(path).c_str(), 0, &shell, sizeof shell,
-                             SHGFI_ICON | SHGFI_DISPLAYNAME)) {
-            info.Icon = shell.hIcon;
+        if (::SHGetFileInfoW(root.c_str(), 0, &shell, sizeof shell, SHGFI_DISPLAYNAME)) {
             info.DisplayName = shell.szDisplayName;
+            info.Icon = ShellIconOf(root.c_str(), 0);
         }
         return info;
     };

@@ -79,14 +79,26 @@ IconHandle Win32IconServices::ExtractIndexed(const std::wstring& file, int index
     return ExtractFrom(file, index);
 }
 
+HICON ShellIconOf(const wchar_t* pathOrIdList, UINT flags) noexcept {
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(pathOrIdList, 0, &info, sizeof(info), flags | SHGFI_ICONLOCATION) &&
+        info.szDisplayName[0] != L'\0') {
+        HICON large = nullptr;
+        if (::ExtractIconExW(info.szDisplayName, info.iIcon, &large, nullptr, 1) > 0 && large)
+            return large;
+    }
+    // Locations the shell cannot name as a file (namespace extensions): ask for the icon.
+    info = SHFILEINFOW{};
+    if (!::SHGetFileInfoW(pathOrIdList, 0, &info, sizeof(info), flags | SHGFI_ICON)) return nullptr;
+    return info.hIcon;
+}
+
 IconHandle Win32IconServices::SpecialFolderIcon(const std::wstring& name) const {
     return tdx::SpecialFolderIcon(name, owner_);
 }
 
 IconHandle Win32IconServices::DriveIcon(const std::wstring& root) const {
-    SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(root.c_str(), 0, &info, sizeof(info), SHGFI_ICON)) return nullptr;
-    return info.hIcon;
+    return ShellIconOf(root.c_str(), 0);
 }
 
 IconHandle Win32IconServices::AssociatedIcon(const std::wstring& path) const {

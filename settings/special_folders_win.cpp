@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "settings/item_icons_win.h"
 #include "settings/special_folders.h"
 
 namespace tdx {
@@ -28,11 +29,7 @@ UniqueIdList FolderIdList(int csidl, HWND owner) noexcept {
 HICON SpecialFolderIcon(std::wstring_view name, HWND owner) noexcept {
     const UniqueIdList list = FolderIdList(SpecialFolderId(name), owner);
     if (!list) return nullptr;
-    SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list.get()), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_PIDL)) {
-        return nullptr;
-    }
-    return info.hIcon;
+    return ShellIconOf(reinterpret_cast<LPCWSTR>(list.get()), SHGFI_PIDL);
 }
 
 bool OpenSpecialFolder(int csidl, HWND owner) noexcept {
