@@ -232,6 +232,16 @@ bool Contains(const std::vector<UINT>& got, UINT message) {
     return std::find(got.begin(), got.end(), message) != got.end();
 }
 
+// Presses the buttons in order where the pointer is, settles, and returns every
+// message the target's window received meanwhile.
+std::vector<UINT> Play(const Target& target, ProgramWindow& program,
+                       std::initializer_list<DWORD> buttons) {
+    const LONG from = target.Marker();
+    for (DWORD b : buttons) Mouse(b);
+    Settle(target, program);
+    return target.MessagesSince(from);
+}
+
 class HookLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -306,13 +316,8 @@ TEST_F(HookLibraryTest, LeftHeldRightClickOverAClientAreaIsOneGestureAndTheRight
     Install(1, 1);
     MoveTo(target.ClientCentre());
     Settle(target, program);
-    const LONG from = target.Marker();
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTUP);
-    Mouse(MOUSEEVENTF_LEFTUP);
-    Settle(target, program);
-    const auto got = target.MessagesSince(from);
+    const auto got = Play(target, program, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
+                                            MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTUP});
     SCOPED_TRACE(Dump(got));
     EXPECT_EQ(program.Count(0), 1);
     EXPECT_TRUE(program.Has(0, nullptr));
@@ -329,11 +334,7 @@ TEST_F(HookLibraryTest, RightClickAloneInModeOnePassesUnchanged) {
     Install(1, 1);
     MoveTo(target.ClientCentre());
     Settle(target, program);
-    const LONG from = target.Marker();
-    Mouse(MOUSEEVENTF_RIGHTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTUP);
-    Settle(target, program);
-    const auto got = target.MessagesSince(from);
+    const auto got = Play(target, program, {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
     EXPECT_EQ(program.Count(0), 0);
     EXPECT_TRUE(Contains(got, WM_RBUTTONDOWN));
     EXPECT_TRUE(Contains(got, WM_RBUTTONUP));
@@ -346,11 +347,7 @@ TEST_F(HookLibraryTest, MiddleClickInModeThreeIsOneGestureWithDownAndUpDiscarded
     Install(1, 3);
     MoveTo(target.ClientCentre());
     Settle(target, program);
-    const LONG from = target.Marker();
-    Mouse(MOUSEEVENTF_MIDDLEDOWN);
-    Mouse(MOUSEEVENTF_MIDDLEUP);
-    Settle(target, program);
-    const auto got = target.MessagesSince(from);
+    const auto got = Play(target, program, {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
     EXPECT_EQ(program.Count(0), 1);
     EXPECT_FALSE(Contains(got, WM_MBUTTONDOWN));
     EXPECT_FALSE(Contains(got, WM_MBUTTONUP));
@@ -363,13 +360,8 @@ TEST_F(HookLibraryTest, GestureOverATitleBarIsReportedAndNothingIsDiscarded) {
     Install(1, 1);
     Settle(target, program);
     MoveTo(target.TitleBar());
-    const LONG from = target.Marker();
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTDOWN);
-    Mouse(MOUSEEVENTF_RIGHTUP);
-    Mouse(MOUSEEVENTF_LEFTUP);
-    Settle(target, program);
-    const auto got = target.MessagesSince(from);
+    const auto got = Play(target, program, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
+                                            MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTUP});
     SCOPED_TRACE(Dump(got));
     EXPECT_EQ(program.Count(0), 1);
     EXPECT_TRUE(Contains(got, WM_NCLBUTTONDOWN));
@@ -407,11 +399,7 @@ TEST_F(HookLibraryTest, AfterRemoveHookMessagesPassAndNothingIsPosted) {
     Settle(target, program);
     EXPECT_NE(lib.RemoveHook(), 0);
     installed = false;
-    const LONG from = target.Marker();
-    Mouse(MOUSEEVENTF_MIDDLEDOWN);
-    Mouse(MOUSEEVENTF_MIDDLEUP);
-    Settle(target, program);
-    const auto got = target.MessagesSince(from);
+    const auto got = Play(target, program, {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
     EXPECT_TRUE(program.notes.empty());
     EXPECT_TRUE(Contains(got, WM_MBUTTONDOWN));
     EXPECT_TRUE(Contains(got, WM_MBUTTONUP));
