@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <initializer_list>
+#include <vector>
 
 namespace tdx::bench {
 
@@ -24,6 +26,26 @@ inline HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
         if (owner == pid) return window;
     }
     return nullptr;
+}
+
+// Presses the keys in order with SendInput, then releases them in reverse order.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        inputs.push_back(in);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        --it;
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 }  // namespace tdx::bench

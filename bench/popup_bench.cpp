@@ -35,24 +35,7 @@ bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit
     return ready();
 }
 
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (WORD vk : keys) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        inputs.push_back(in);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        --it;
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = *it;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+using tdx::bench::PressKeys;
 
 // Screen pixels that a fully painted window shows.
 struct Probe {
