@@ -9,7 +9,7 @@
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
 #include "popup/tray_painter.h"
-#include "resident/app_state.h"
+#include "popup/app_state.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "resident/app_state.h"
+#include "popup/app_state.h"
 
 namespace tdx {
 

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "popup/cd_audio_device_win.h"
-#include "resident/app_state.h"
+#include "popup/app_state.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 

@@ -8,7 +8,7 @@
 #include "dialogs/option_form.h"
 #include "dialogs/setting_form.h"
 #include "popup/tdx_main_form.h"
-#include "resident/app_state.h"
+#include "popup/app_state.h"
 #include "resident/change_form.h"
 #include "resident/select_form.h"
 #include "resident/tiledex_main.h"

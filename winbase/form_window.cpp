@@ -1,11 +1,14 @@
 #include "winbase/form_window.h"
 
+#include "winbase/dpi_scale.h"
+
 namespace tdx {
 
 bool FormWindow::Create(HWND owner) {
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, clientWidth_, clientHeight_};
+    const int dpi = WindowDpi(owner);
+    RECT r{0, 0, ScaleDpi(clientWidth_, dpi), ScaleDpi(clientHeight_, dpi)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return CreateWindowOfClass(className_, caption_, style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                r.right - r.left, r.bottom - r.top, owner);

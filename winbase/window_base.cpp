@@ -1,5 +1,7 @@
 #include "winbase/window_base.h"
 
+#include "winbase/dpi_scale.h"
+
 namespace tdx {
 
 WindowBase::~WindowBase() {
@@ -64,9 +66,11 @@ LRESULT CALLBACK WindowBase::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 HWND CreateControl(HWND parent, const ControlSpec& spec) noexcept {
+    const int dpi = WindowDpi(parent);
     HWND control = ::CreateWindowExW(spec.exStyle, spec.className, spec.text,
-                                     spec.style | WS_CHILD, spec.x, spec.y, spec.width,
-                                     spec.height, parent,
+                                     spec.style | WS_CHILD, ScaleDpi(spec.x, dpi),
+                                     ScaleDpi(spec.y, dpi), ScaleDpi(spec.width, dpi),
+                                     ScaleDpi(spec.height, dpi), parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                      ::GetModuleHandleW(nullptr), nullptr);
     if (control) ::SendMessageW(control, WM_SETFONT, ::SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);

@@ -33,7 +33,8 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// A child control described as a row of a form's layout table.
+// A child control described as a row of a form's layout table, in design
+// pixels at 96 DPI; CreateControl scales them for the parent's DPI.
 struct ControlSpec {
     const wchar_t* className;
     const wchar_t* text;

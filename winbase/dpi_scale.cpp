@@ -1,0 +1,7 @@
+#include "winbase/dpi_scale.h"
+
+namespace tdx {
+
+int WindowDpi(HWND) noexcept { return kDesignDpi; }
+
+}  // namespace tdx
