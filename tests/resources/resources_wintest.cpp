@@ -188,7 +188,7 @@ TEST(OwnResources, VersionResourceNamesTheProgram) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00000001u);  // 0.1
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010008u);  // 1.8
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000u);  // .0.0
 
     wchar_t* text = nullptr;
@@ -197,7 +197,7 @@ TEST(OwnResources, VersionResourceNamesTheProgram) {
     EXPECT_EQ(std::wstring_view(text), L"Tiledex");
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\041104B0\\FileVersion",
                                  reinterpret_cast<void**>(&text), &length));
-    EXPECT_EQ(std::wstring_view(text), L"0.1.0");
+    EXPECT_EQ(std::wstring_view(text), L"1.8.0");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tdx::test {
@@ -206,7 +207,10 @@ bool HelperProcess::Start(const std::wstring& exeName, const std::wstring& argum
     return true;
 }
 
-TiledexProcess::TiledexProcess() = default;
+TiledexProcess::TiledexProcess() : executable_(ExeDir() / L"tiledex.exe") {}
+
+TiledexProcess::TiledexProcess(std::filesystem::path executable)
+    : executable_(std::move(executable)) {}
 
 TiledexProcess::~TiledexProcess() {
     if (process_) {
@@ -222,12 +226,12 @@ TiledexProcess::~TiledexProcess() {
 
 bool TiledexProcess::Launch(PROCESS_INFORMATION& pi) {
     ::SetEnvironmentVariableW(L"APPDATA", AppData().c_str());
-    std::wstring exe = (ExeDir() / L"tiledex.exe").wstring();
+    std::wstring exe = executable_.wstring();
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            ExeDir().c_str(), &si, &pi) != FALSE;
+                            executable_.parent_path().c_str(), &si, &pi) != FALSE;
 }
 
 bool TiledexProcess::Start() {

@@ -87,8 +87,10 @@ private:
 
 class TiledexProcess {
 public:
-    // APPDATA of the program points at a fresh folder of its own.
+    // APPDATA of the program points at a fresh folder of its own. Without an
+    // executable, the tiledex.exe built beside the tests runs.
     TiledexProcess();
+    explicit TiledexProcess(std::filesystem::path executable);
     ~TiledexProcess();
     TiledexProcess(const TiledexProcess&) = delete;
     TiledexProcess& operator=(const TiledexProcess&) = delete;
@@ -122,6 +124,7 @@ public:
 private:
     bool Launch(PROCESS_INFORMATION& pi);
 
+    std::filesystem::path executable_;
     TempFolder appData_;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
