@@ -7,12 +7,12 @@
 #include <string>
 
 #include "settings/item_lists.h"
+#include "settings/options_io.h"
 #include "settings/settings_store.h"
 
 namespace tdx {
 
 inline constexpr int kMaxEnvironments = 5;
-inline constexpr wchar_t kOptionSection[] = L"Option";
 
 struct EnvironmentSlot {
     std::int32_t IniOrder = -1;  // file number; -1 beyond IniMax
