@@ -27,12 +27,13 @@ void AppMessageFilter(const AppState& app, TTdxMainForm& popup, const MSG& msg) 
 }
 
 int Run() {
-    {
-        // Another instance already runs: leave silently, without telling it.
-        UniqueMutex other(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Tiledex"));
-        if (other) return 0;
-    }
+    // Another instance already runs: leave silently, without telling it. One
+    // call both checks and claims, so two starts in the same moment cannot
+    // both get past it.
+    // (Access denied: it exists, made by an instance with other rights.)
     UniqueMutex mutex(::CreateMutexW(nullptr, FALSE, L"Tiledex"));
+    const DWORD created = ::GetLastError();
+    if (created == ERROR_ALREADY_EXISTS || (!mutex && created == ERROR_ACCESS_DENIED)) return 0;
 
     AppState app;
     TTiledexMain mainWindow(app);
@@ -64,7 +65,6 @@ int Run() {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    if (mutex) ::ReleaseMutex(mutex.get());
     return 0;
 }
 
