@@ -361,6 +361,7 @@ LRESULT TTiledexMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         return 0;
     }
     case WM_CLOSE:
+        if (DeferCloseWhileNested(hwnd())) return 0;
         FormClose();
         ::DestroyWindow(hwnd());
         return 0;

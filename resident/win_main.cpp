@@ -12,6 +12,7 @@
 #include "resident/change_form.h"
 #include "resident/select_form.h"
 #include "resident/tiledex_main.h"
+#include "winbase/message_pump.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -62,8 +63,8 @@ int Run() {
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         AppMessageFilter(app, popup, msg);
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        DispatchLoopMessage(msg);
+        PostDeferredClose();
     }
     return 0;
 }
