@@ -230,6 +230,7 @@ TEST(RemoveHooks, UnhooksBothInOrderAndReturnsTheSecondResult) {
     p.unhookResult = 7;
     EXPECT_EQ(RemoveHooks(p, inst), 7);
     EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x100, 0x101}));
+    EXPECT_EQ(p.OpenHandles(), 1);  // view and handle stay until the process ends
 
     // A second program wrote its own hooks into the block: removing ours
     // must leave them installed.
@@ -238,7 +239,6 @@ TEST(RemoveHooks, UnhooksBothInOrderAndReturnsTheSecondResult) {
     p.unhooked.clear();
     RemoveHooks(p, inst);
     EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x100, 0x101}));
-    EXPECT_EQ(p.OpenHandles(), 1);  // view and handle stay until the process ends
 }
 
 // ---- The frame of a hook call, both ways of reaching the block --------------
