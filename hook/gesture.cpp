@@ -47,9 +47,29 @@ HookActions OnNonClientButton(SharedBlock& block, std::uint32_t mouseMessage) no
 
 }  // namespace
 
-HookActions OnRetrievedMessage(SharedBlock& block, std::uint32_t message,
-                               std::uintptr_t wParam) noexcept {
+HookActions OnRetrievedMessage(SharedBlock& block, std::uint32_t message, std::uintptr_t wParam,
+                               bool removed, bool marked) noexcept {
     HookActions a;
+    if (marked) {
+        // The program's own release of the gesture's right button: the window
+        // never saw that button go down. The user's real release still comes
+        // and is eaten by swallowUp, so the mark must not use it up.
+        if (message == msg::kRButtonUp) a.discard = true;
+        // The click beside the cursor is one click, however close it follows
+        // the user's own press of the left button.
+        if (message == msg::kLButtonDblClk) a.replaceWith = msg::kLButtonDown;
+        if (message == msg::kNcLButtonDblClk) a.replaceWith = msg::kNcLButtonDown;
+        return a;
+    }
+    if (!removed) {
+        // The rules run on a copy: what the window will be given is known,
+        // and the state changes once, when the message is taken.
+        HookShare copy{block.getMsgHook,    block.callWndHook,   block.targetWindow,
+                       block.notifyMessage, block.mouseMode,     block.dosKeyEnabled,
+                       block.buttonHeld,    block.swallowUp};
+        a.discard = OnRetrievedMessage(copy, message, wParam, true, false).discard;
+        return a;
+    }
     const std::int32_t mode = block.mouseMode;
     switch (message) {
     case msg::kLButtonDown:
@@ -108,7 +128,7 @@ HookActions OnRetrievedMessage(SharedBlock& block, std::uint32_t message,
 }
 
 HookActions OnSentMessage(SharedBlock& block, std::uint32_t message, std::uintptr_t wParam,
-                          std::uintptr_t lParam) noexcept {
+                          std::uintptr_t lParam, std::uintptr_t window) noexcept {
     HookActions a;
     if (message == msg::kActivate) {
         if (block.dosKeyEnabled == 0 && (wParam & 0xFFFF) != 0) a.reportActivation = true;
@@ -120,7 +140,10 @@ HookActions OnSentMessage(SharedBlock& block, std::uint32_t message, std::uintpt
         // but this hook cannot change a sent message, so it is left to the
         // queue hook to eat the up itself; clearing the mark here would let
         // the up through and the window would open its context menu.
-        if (hit != kHitClient) a = OnNonClientButton(block, mouseMessage);
+        // DefWindowProc hands WM_SETCURSOR on to each parent with the same
+        // parameters; only the copy for the window under the cursor (wParam)
+        // counts, or one click would count once per window in the chain.
+        if (hit != kHitClient && wParam == window) a = OnNonClientButton(block, mouseMessage);
     }
     return a;
 }

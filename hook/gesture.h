@@ -22,6 +22,8 @@ inline constexpr std::uint32_t kRButtonDblClk = 0x0206;
 inline constexpr std::uint32_t kMButtonDown = 0x0207;
 inline constexpr std::uint32_t kMButtonUp = 0x0208;
 inline constexpr std::uint32_t kMButtonDblClk = 0x0209;
+inline constexpr std::uint32_t kNcLButtonDown = 0x00A1;
+inline constexpr std::uint32_t kNcLButtonDblClk = 0x00A3;
 }  // namespace msg
 
 inline constexpr std::uintptr_t kMkLButton = 0x0001;
@@ -40,15 +42,19 @@ struct HookActions {
     bool postGesture = false;         // post wParam 0, lParam 0
     bool reportActivation = false;    // read the window's class, post 1 or 2
     bool discard = false;             // turn the message into WM_NULL
+    std::uint32_t replaceWith = 0;    // nonzero: turn the message into this one
 };
 
-// GHookProc: a message taken (or only looked at) from a thread's queue.
-HookActions OnRetrievedMessage(SharedBlock& block, std::uint32_t message,
-                               std::uintptr_t wParam) noexcept;
+// GHookProc: a message taken from a thread's queue (removed), or only looked
+// at there (not removed: the same message comes again when it is taken, so the
+// gesture state is left alone and only what the window will get is shown).
+// marked: the message comes from the main program's own synthetic input.
+HookActions OnRetrievedMessage(SharedBlock& block, std::uint32_t message, std::uintptr_t wParam,
+                               bool removed = true, bool marked = false) noexcept;
 
-// SHookProc: a message sent to a window procedure.
+// SHookProc: a message sent to the window procedure of `window`.
 HookActions OnSentMessage(SharedBlock& block, std::uint32_t message, std::uintptr_t wParam,
-                          std::uintptr_t lParam) noexcept;
+                          std::uintptr_t lParam, std::uintptr_t window = 0) noexcept;
 
 // The notification for an activated window whose class name was read into a
 // buffer of five bytes (at most four characters, zero-filled beforehand):

@@ -5,6 +5,7 @@
 // The platform P provides (all noexcept, no allocation):
 //   void* CreateBlock();                  create or open the named block
 //   void* OpenBlock();                    open the existing block, or null
+//   bool OpenDenied();                    after OpenBlock failed: it exists, access was refused
 //   SharedBlock* MapBlock(void* mapping); null when no view is returned
 //   void UnmapBlock(SharedBlock* view);
 //   void CloseBlock(void* mapping);
@@ -23,10 +24,13 @@ namespace tdx::hook {
 
 enum class HookKind { GetMsg, CallWnd };
 
-// What the process that called SetHook holds: the mapping handle and its view.
+// What the process that called SetHook holds: the mapping handle, its view and
+// the hooks it installed itself (the block names those of the last caller).
 struct Installation {
     void* mapping = nullptr;
     SharedBlock* view = nullptr;
+    std::uint32_t getMsgHook = 0;
+    std::uint32_t callWndHook = 0;
 };
 
 template <class P>
@@ -60,6 +64,7 @@ int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t m
         return 0;
     }
     block.getMsgHook = getMsgHook;
+    inst.getMsgHook = getMsgHook;
     const std::uint32_t callWndHook = p.InstallHook(HookKind::CallWnd);
     if (callWndHook == 0) {
         p.Unhook(getMsgHook);
@@ -67,6 +72,7 @@ int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t m
         return 0;
     }
     block.callWndHook = callWndHook;
+    inst.callWndHook = callWndHook;
     block.targetWindow = window;
     block.notifyMessage = message;
     block.buttonHeld = 0;
@@ -81,18 +87,20 @@ inline void Configure(Installation& inst, std::int32_t flags, std::int32_t mode)
     inst.view->dosKeyEnabled = static_cast<std::uint32_t>(flags) & 1u;
 }
 
-// RemoveHook. Without a view there is nothing this process installed.
+// RemoveHook. Without a view there is nothing this process installed; with
+// one, only its own hooks go, whatever another caller wrote into the block.
 template <class P>
 int RemoveHooks(P& p, Installation& inst) noexcept {
     if (!inst.view) return 0;
-    p.Unhook(inst.view->getMsgHook);
-    return p.Unhook(inst.view->callWndHook);
+    p.Unhook(inst.getMsgHook);
+    return p.Unhook(inst.callWndHook);
 }
 
 // Access to the block for the length of one hook call.
 struct BlockLease {
     enum class Lock { None, Shared, Exclusive };
     bool exists = false;            // false: the block does not exist
+    bool denied = false;            // it exists, but this process may not open it
     SharedBlock* block = nullptr;   // null: it exists but could not be mapped
     void* mapping = nullptr;
     Lock lock = Lock::None;
@@ -105,7 +113,10 @@ struct PerCallAccess {
     BlockLease Acquire(P& p) noexcept {
         BlockLease lease;
         lease.mapping = p.OpenBlock();
-        if (!lease.mapping) return lease;
+        if (!lease.mapping) {
+            lease.denied = p.OpenDenied();
+            return lease;
+        }
         lease.exists = true;
         lease.block = p.MapBlock(lease.mapping);
         return lease;
@@ -136,11 +147,20 @@ struct CachedAccess {
     SharedBlock* view = nullptr;
     std::uint32_t window = 0;
     std::uint32_t windowThread = 0;
+    // The block exists but this process may not open it (lower integrity,
+    // another user): that does not change while the process lives, so it is
+    // not asked again on every message.
+    bool denied = false;
 
     template <class P>
     BlockLease Acquire(P& p) noexcept {
         BlockLease lease;
         p.LockShared();
+        if (denied) {
+            p.UnlockShared();
+            lease.denied = true;
+            return lease;
+        }
         if (view) {
             const std::uint32_t target = view->targetWindow;
             if (target == window && windowThread != 0 && p.WindowThread(target) == windowThread) {
@@ -154,10 +174,13 @@ struct CachedAccess {
 
         p.LockExclusive();
         void* mapping = p.OpenBlock();
+        const bool refused = !mapping && p.OpenDenied();
         SharedBlock* fresh = mapping ? p.MapBlock(mapping) : nullptr;
         if (mapping) p.CloseBlock(mapping);
         Forget(p);
         if (!mapping) {
+            denied = refused;
+            lease.denied = refused;
             p.UnlockExclusive();
             return lease;
         }
@@ -196,7 +219,7 @@ struct CachedAccess {
 // mouse_event, class name, CallNextHookEx) run after the block is released.
 struct HookOutcome {
     bool passOn = false;          // false: return 1 without calling the next hook
-    std::uint32_t ownHook = 0;    // handle for CallNextHookEx (0 if unread)
+    std::uint32_t ownHook = 0;    // handle for CallNextHookEx (0 if unread; the system ignores it)
     std::uint32_t target = 0;     // where to post
     std::uint32_t message = 0;    // what to post
     HookActions actions;
@@ -209,6 +232,9 @@ HookOutcome RunHookFrame(Access& access, P& p, std::uint32_t HookShare::*ownHook
                          Act act) noexcept {
     HookOutcome out;
     BlockLease lease = access.Acquire(p);
+    // A block this process may not open still belongs to a running program:
+    // the other programs' hooks here must go on working.
+    out.passOn = lease.denied;
     if (!lease.exists) return out;
     out.passOn = true;
     if (lease.block) {

@@ -52,4 +52,8 @@ inline constexpr std::uintptr_t kNotifyGesture = 0;
 inline constexpr std::uintptr_t kNotifyConsoleActive = 1;
 inline constexpr std::uintptr_t kNotifyOtherActive = 2;
 
+// The extra-info value (mouse_event/SendInput) that marks the main program's
+// own synthetic mouse input, so that the hooks can tell it from the user's.
+inline constexpr std::uintptr_t kSyntheticInputMark = 0x54445821;
+
 }  // namespace tdx::hook

@@ -39,6 +39,7 @@ struct Win32Platform {
                                   kHookShareName);
     }
     void* OpenBlock() noexcept { return OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kHookShareName); }
+    bool OpenDenied() noexcept { return GetLastError() == ERROR_ACCESS_DENIED; }
     SharedBlock* MapBlock(void* mapping) noexcept {
         return static_cast<SharedBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
     }
@@ -108,13 +109,19 @@ extern "C" LRESULT CALLBACK GHookProc(int code, WPARAM wParam, LPARAM lParam) {
     Win32Platform platform;
     const HookOutcome out = RunHookFrame(
         g_access, platform, &HookShare::getMsgHook, code == HC_ACTION && message != nullptr,
-        [message](SharedBlock& block) noexcept {
-            return OnRetrievedMessage(block, message->message, message->wParam);
+        [message, wParam](SharedBlock& block) noexcept {
+            // A message only peeked at comes again when it is taken: the
+            // gesture is counted then, and this copy just looks the same.
+            const bool removed = (wParam & PM_REMOVE) != 0;
+            const bool marked = static_cast<std::uintptr_t>(GetMessageExtraInfo()) == kSyntheticInputMark;
+            return OnRetrievedMessage(block, message->message, message->wParam, removed, marked);
         });
     // The program has ended: the block is gone and nothing is passed on.
+    // (A block this process may not open is passed on, see RunHookFrame.)
     if (!out.passOn) return 1;
     Perform(out, nullptr);
     if (out.actions.discard) message->message = WM_NULL;
+    if (out.actions.replaceWith != 0) message->message = out.actions.replaceWith;
     return CallNextHookEx(ToHook(out.ownHook), code, wParam, lParam);
 }
 
@@ -125,7 +132,8 @@ extern "C" LRESULT CALLBACK SHookProc(int code, WPARAM wParam, LPARAM lParam) {
         g_access, platform, &HookShare::callWndHook, code == HC_ACTION && sent != nullptr,
         [sent](SharedBlock& block) noexcept {
             return OnSentMessage(block, sent->message, sent->wParam,
-                                 static_cast<std::uintptr_t>(sent->lParam));
+                                 static_cast<std::uintptr_t>(sent->lParam),
+                                 reinterpret_cast<std::uintptr_t>(sent->hwnd));
         });
     if (!out.passOn) return 1;
     // Nothing is discarded here: a WH_CALLWNDPROC hook cannot change the

@@ -5,6 +5,12 @@
 #include <string>
 
 namespace tdx {
+namespace {
+
+// Whether a help window may be open, so that exit loads no help engine for nothing.
+bool g_helpUsed = false;
+
+}  // namespace
 
 void InitializeHelp(AppState& app) noexcept {
     wchar_t path[MAX_PATH]{};
@@ -13,12 +19,16 @@ void InitializeHelp(AppState& app) noexcept {
     const auto dot = file.find_last_of(L".\\:");
     if (dot != std::wstring::npos && file[dot] == L'.') file.erase(dot);
     app.HelpFilePath = file + L".chm";
-    DWORD_PTR cookie = 0;
-    ::HtmlHelpW(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
+    // The help engine is not initialised for this thread: the viewer then runs
+    // on a thread of its own, with its own keyboard handling, and the
+    // program's loops need not pass it every message.
 }
 
 bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept {
     const wchar_t* file = app.HelpFilePath.c_str();
+    if (command == HELP_CONTEXT || command == HELP_CONTENTS || command == HELP_FINDER ||
+        command == HELP_CONTEXTPOPUP)
+        g_helpUsed = true;
     switch (command) {
     case HELP_CONTEXT:
         ::HtmlHelpW(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data);
@@ -41,6 +51,11 @@ bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept {
             ::HtmlHelpW(owner ? owner : ::GetDesktopWindow(), texts.c_str(), HH_DISPLAY_TEXT_POPUP,
                         reinterpret_cast<DWORD_PTR>(&popup));
         }
+        break;
+    case HELP_QUIT:
+        // The viewer's windows belong to the program: they go with it.
+        if (g_helpUsed) ::HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        g_helpUsed = false;
         break;
     case HELP_SETPOPUP_POS:
         app.HelpPopupX = static_cast<int>(data & 0xFFFF);

@@ -7,6 +7,7 @@
 #include "dialogs/delete_form.h"
 #include "dialogs/option_form.h"
 #include "dialogs/setting_form.h"
+#include "hook/hook_share.h"
 #include "hook/tdxhook.h"
 #include "popup/tdx_main_form.h"
 #include "resident/change_form.h"
@@ -177,21 +178,26 @@ void TTiledexMain::HotKeyPressed() noexcept {
 }
 
 void TTiledexMain::GestureCompleted() noexcept {
+    if (gestureBusy_) return;
     if (app_.PopupMode == kPopupHidden && !app_.DialogBusy) {
+        gestureBusy_ = true;
         // The gesture's right button is reported released whatever the gesture
         // was, and one click just beside the cursor ends any drag or menu the
-        // gesture started in the window below.
-        ::mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
+        // gesture started in the window below. The input carries the mark by
+        // which the hooks tell it from the user's.
+        constexpr ULONG_PTR mark = hook::kSyntheticInputMark;
+        ::mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, mark);
         POINT p{};
         ::GetCursorPos(&p);
         ::SetCursorPos(p.x - 1, p.y - 1);
-        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, mark);
+        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, mark);
         ::SetCursorPos(p.x, p.y);
         ProcessPendingMessages();
         ForceForeground(hwnd());
         ProcessPendingMessages();
         ForceForeground(hwnd());
+        gestureBusy_ = false;
         // The pumping above may have run another handler that showed the popup.
         if (app_.PopupMode != kPopupHidden || !windows_.popup) return;
         CloseOtherWindows(5);
@@ -355,6 +361,7 @@ LRESULT TTiledexMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         return 0;
     }
     case WM_CLOSE:
+        if (DeferCloseWhileNested(hwnd())) return 0;
         FormClose();
         ::DestroyWindow(hwnd());
         return 0;

@@ -87,6 +87,9 @@ private:
     std::array<bool, 5> envItemVisible_{};
     std::array<std::wstring, 5> envItemCaption_{L"1", L"2", L"3", L"4", L"5"};
     int envItemChecked_ = 1;
+    // GestureCompleted runs a nested loop: a second notice met there is the
+    // same gesture (or one made meanwhile) and must not click again.
+    bool gestureBusy_ = false;
 };
 
 // Menu command identifiers of TrayMenu.

@@ -12,6 +12,7 @@
 #include "resident/change_form.h"
 #include "resident/select_form.h"
 #include "resident/tiledex_main.h"
+#include "winbase/message_pump.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -27,12 +28,13 @@ void AppMessageFilter(const AppState& app, TTdxMainForm& popup, const MSG& msg) 
 }
 
 int Run() {
-    {
-        // Another instance already runs: leave silently, without telling it.
-        UniqueMutex other(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, L"Tiledex"));
-        if (other) return 0;
-    }
+    // Another instance already runs: leave silently, without telling it. One
+    // call both checks and claims, so two starts in the same moment cannot
+    // both get past it.
+    // (Access denied: it exists, made by an instance with other rights.)
     UniqueMutex mutex(::CreateMutexW(nullptr, FALSE, L"Tiledex"));
+    const DWORD created = ::GetLastError();
+    if (created == ERROR_ALREADY_EXISTS || (!mutex && created == ERROR_ACCESS_DENIED)) return 0;
 
     AppState app;
     TTiledexMain mainWindow(app);
@@ -61,10 +63,9 @@ int Run() {
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         AppMessageFilter(app, popup, msg);
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        DispatchLoopMessage(msg);
+        PostDeferredClose();
     }
-    if (mutex) ::ReleaseMutex(mutex.get());
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "winbase/form_window.h"
 
 #include "winbase/dpi_scale.h"
+#include "winbase/message_pump.h"
 
 namespace tdx {
 
@@ -10,8 +11,11 @@ bool FormWindow::Create(HWND owner) {
     const int dpi = WindowDpi(owner);
     RECT r{0, 0, ScaleDpi(clientWidth_, dpi), ScaleDpi(clientHeight_, dpi)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    return CreateWindowOfClass(className_, caption_, style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                               r.right - r.left, r.bottom - r.top, owner);
+    if (!CreateWindowOfClass(className_, caption_, style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                             r.right - r.left, r.bottom - r.top, owner))
+        return false;
+    MarkModelessDialog(hwnd());
+    return true;
 }
 
 LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -20,6 +24,7 @@ LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
         Hide();
         return 0;
     }
+    if (msg == WM_DESTROY) UnmarkModelessDialog(hwnd());
     return WindowBase::HandleMessage(msg, wParam, lParam);
 }
 

@@ -1,22 +1,69 @@
-// Lets the one message loop run in the middle of a handler.
+// What every message loop of the program does with a message, and the nested
+// loop that lets pending messages run in the middle of a handler.
 #pragma once
 
 #include <windows.h>
 
 namespace tdx {
 
+namespace pump_detail {
+inline int nestedDepth = 0;          // nested loops now running on this (the only GUI) thread
+inline HWND deferredClose = nullptr;  // window whose WM_CLOSE waits for the outer handler
+inline constexpr wchar_t kModelessDialogProp[] = L"TdxModelessDialog";
+}  // namespace pump_detail
+
+// Marks a window as a modeless dialog: the loops route its keys (Tab, Enter,
+// Esc, arrows, access keys) through IsDialogMessage.
+inline void MarkModelessDialog(HWND dialog) noexcept {
+    ::SetPropW(dialog, pump_detail::kModelessDialogProp, reinterpret_cast<HANDLE>(1));
+}
+inline void UnmarkModelessDialog(HWND dialog) noexcept {
+    ::RemovePropW(dialog, pump_detail::kModelessDialogProp);
+}
+
+// Translates and dispatches one message taken from the queue; the keys of a
+// modeless dialog go to IsDialogMessage instead.
+inline void DispatchLoopMessage(MSG& msg) noexcept {
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+        const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && ::GetPropW(root, pump_detail::kModelessDialogProp) &&
+            ::IsDialogMessageW(root, &msg))
+            return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+// A window's WM_CLOSE handler asks this first: inside a nested loop the close
+// would destroy what the interrupted handler is still using, so it is noted
+// (true) and posted again by PostDeferredClose once that handler has returned.
+inline bool DeferCloseWhileNested(HWND window) noexcept {
+    if (pump_detail::nestedDepth == 0) return false;
+    pump_detail::deferredClose = window;
+    return true;
+}
+
+// For the main loop, after each message it dispatched.
+inline void PostDeferredClose() noexcept {
+    if (pump_detail::nestedDepth != 0 || !pump_detail::deferredClose) return;
+    const HWND window = pump_detail::deferredClose;
+    pump_detail::deferredClose = nullptr;
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 // Handles every message now pending for this thread. A WM_QUIT met here is
 // posted again, so the main loop still ends.
 inline void ProcessPendingMessages() noexcept {
+    ++pump_detail::nestedDepth;
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            break;
         }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        DispatchLoopMessage(msg);
     }
+    --pump_detail::nestedDepth;
 }
 
 }  // namespace tdx

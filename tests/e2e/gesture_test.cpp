@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "helpers/hook_target_log.h"
 #include "support/tiledex_process_win.h"
 
 namespace tdx::test {
@@ -14,14 +17,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// hook_target.exe: an ordinary window of another process, of the given class.
+// hook_target.exe: an ordinary window of another process, of the given class,
+// and the log of the messages it received.
 class TargetWindow {
 public:
-    TargetWindow(const std::wstring& className, int x, int y, int width, int height) {
+    TargetWindow(const std::wstring& className, int x, int y, int width, int height,
+                 const wchar_t* option = L"") {
         const std::wstring exe = (ExeDir() / L"hook_target.exe").wstring();
         std::wstring cmd = L"\"" + exe + L"\" " + className + L" " + std::to_wstring(x) + L" " +
                            std::to_wstring(y) + L" " + std::to_wstring(width) + L" " +
-                           std::to_wstring(height);
+                           std::to_wstring(height) + L" " + option;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -33,9 +38,14 @@ public:
                 window_ = FindProcessWindow(className.c_str(), pi.dwProcessId);
                 return window_ && ::IsWindowVisible(window_);
             });
+            const std::wstring name = kTargetLogPrefix + std::to_wstring(pi.dwProcessId);
+            mapping_ = ::OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+            if (mapping_) log_ = static_cast<const TargetLog*>(::MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
         }
     }
     ~TargetWindow() {
+        if (log_) ::UnmapViewOfFile(log_);
+        if (mapping_) ::CloseHandle(mapping_);
         if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
         if (process_) {
             if (::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_, 1);
@@ -51,10 +61,32 @@ public:
         return p;
     }
 
+    int Count(UINT message) const {
+        int n = 0;
+        for (LONG i = 0; log_ && i < log_->count; ++i) n += log_->entries[i].message == message;
+        return n;
+    }
+    bool Logging() const { return log_ != nullptr; }
+
 private:
     HANDLE process_ = nullptr;
     HWND window_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    const TargetLog* log_ = nullptr;
 };
+
+// All events in one call: they reach the window under the cursor before the
+// popup can open over it.
+void MouseButtonsAtOnce(std::initializer_list<DWORD> flags) {
+    std::vector<INPUT> inputs;
+    for (DWORD f : flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = f;
+        inputs.push_back(in);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 
 void MouseButtons(std::initializer_list<DWORD> flags) {
     for (DWORD f : flags) {
@@ -90,6 +122,57 @@ TEST(Gesture, LeftHoldRightClickOverAnotherProgramOpensThePopup) {
     MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
                   MOUSEEVENTF_LEFTUP});
     EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 800ms));
+}
+
+// A host that peeks before it takes each message and that receives
+// double-clicks: a gesture opens the popup, and none of the gesture's buttons
+// (nor the program's own release of the right button) reaches the host; the
+// one click beside the cursor arrives as a single click.
+TEST(Gesture, NoGestureButtonReachesAPeekingHost) {
+    for (int mode : {1, 3}) {
+        SCOPED_TRACE(mode);
+        TiledexProcess tiledex;
+        WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini",
+                          "[Option]\r\nMouseFlag=" + std::to_string(mode) + "\r\n");
+        ASSERT_TRUE(tiledex.Start());
+        TargetWindow target(L"TdxGestureTarget", 120, 120, 500, 360, L"dblclk");
+        ASSERT_TRUE(target.Logging());
+        const POINT p = target.ClientCentre();
+        ::SetCursorPos(p.x, p.y);
+        if (mode == 1) {
+            MouseButtonsAtOnce({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
+                                MOUSEEVENTF_LEFTUP});
+        } else {
+            MouseButtonsAtOnce({MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
+        }
+        ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+        // The user's click (mode 1) and the program's click beside the cursor.
+        const int clicks = mode == 1 ? 2 : 1;
+        ASSERT_TRUE(WaitUntil([&] { return target.Count(WM_LBUTTONUP) >= clicks; }));
+        EXPECT_FALSE(WaitUntil([&] {
+            return target.Count(WM_RBUTTONUP) + target.Count(WM_MBUTTONUP) +
+                       target.Count(WM_CONTEXTMENU) + target.Count(WM_LBUTTONDBLCLK) > 0;
+        }, 800ms));
+        EXPECT_EQ(target.Count(WM_LBUTTONDOWN), clicks);
+    }
+}
+
+// Two notices of one gesture handled back to back: one click beside the
+// cursor, not a double-click in the window below.
+TEST(Gesture, TwoNoticesBackToBackGiveOneClick) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    TargetWindow target(L"TdxGestureTarget", 120, 120, 500, 360, L"dblclk");
+    ASSERT_TRUE(target.Logging());
+    const POINT p = target.ClientCentre();
+    ::SetCursorPos(p.x, p.y);
+    ::PostMessageW(tiledex.MainWindow(), 0x07E9, 0, 0);
+    ::PostMessageW(tiledex.MainWindow(), 0x07E9, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
+    ASSERT_TRUE(WaitUntil([&] { return target.Count(WM_LBUTTONUP) >= 1; }));
+    EXPECT_FALSE(WaitUntil([&] { return target.Count(WM_LBUTTONUP) >= 2; }, 800ms));
+    EXPECT_EQ(target.Count(WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(target.Count(WM_LBUTTONDBLCLK), 0);
 }
 
 TEST(Gesture, MiddleButtonWhenChosenAndNothingWhenSwitchedOff) {

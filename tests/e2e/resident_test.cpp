@@ -50,6 +50,14 @@ TEST(Resident, SecondStartEndsSilentlyAndLeavesOneInstance) {
     EXPECT_TRUE(tiledex.TrayIconPresent());
 }
 
+// Autorun and a click in the same moment: one of the two stays.
+TEST(Resident, TwoStartsAtOnceLeaveOneInstance) {
+    TiledexProcess tiledex;
+    EXPECT_EQ(tiledex.StartTwoAtOnce(), 0);
+    EXPECT_TRUE(tiledex.Running());
+    EXPECT_EQ(CountWindowsOfClass(L"TTiledexMain"), 1);
+}
+
 TEST(Resident, HotKeyShowsThePopupAndHidesItAgain) {
     TiledexProcess tiledex;
     ASSERT_TRUE(tiledex.Start());

@@ -14,6 +14,7 @@ struct TargetLog {
         LONG lParam;
     };
     volatile LONG window;  // set once the window exists
+    volatile LONG child;   // its child with the scroll bar
     volatile LONG count;   // entries written so far
     Entry entries[kCapacity];
 };

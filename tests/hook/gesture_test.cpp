@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hook/gesture.h"
@@ -338,6 +339,70 @@ TEST(GestureSequences, LeftHeldRightClickOverAClientArea) {
     r.Client(msg::kRButtonUp, 0);
     EXPECT_EQ(r.posts, 1);
     EXPECT_EQ(r.delivered.size(), 4u);
+}
+
+// A host that peeks at each message before it takes it: the gesture counts
+// once, and the peeked copy looks like what the window is then given.
+TEST(GestureSequences, APeekBeforeEachTakeChangesNothing) {
+    for (std::int32_t mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        Recorder r;
+        r.block.mouseMode = mode;
+        const std::uint32_t first = mode == 1 ? msg::kLButtonDown : msg::kRButtonDown;
+        const std::uint32_t second = mode == 1 ? msg::kRButtonDown : msg::kLButtonDown;
+        const std::vector<std::pair<std::uint32_t, std::uintptr_t>> events =
+            mode == 3 ? std::vector<std::pair<std::uint32_t, std::uintptr_t>>{{msg::kMButtonDown, 0},
+                                                                              {msg::kMButtonUp, 0}}
+                      : std::vector<std::pair<std::uint32_t, std::uintptr_t>>{
+                            {first, mode == 1 ? kMkLButton : kMkRButton},
+                            {second, kBoth},
+                            {second + 1, mode == 1 ? kMkLButton : kMkRButton},
+                            {first + 1, 0}};
+        for (auto [message, keys] : events) {
+            const HookShare before = r.block;
+            const HookActions peeked = OnRetrievedMessage(r.block, message, keys, false);
+            EXPECT_FALSE(peeked.postGesture || peeked.releaseRightButton);
+            EXPECT_EQ(r.block.buttonHeld, before.buttonHeld);
+            EXPECT_EQ(r.block.swallowUp, before.swallowUp);
+            const std::size_t delivered = r.delivered.size();
+            r.Client(message, keys);
+            EXPECT_EQ(peeked.discard, r.delivered.size() == delivered) << message;
+        }
+        EXPECT_EQ(r.posts, 1);
+    }
+}
+
+// The program's own input after a notice: its right-button-up is eaten without
+// using up the one meant for the user's real release, and its click stays one
+// click even right after the user's own press.
+TEST(GestureSequences, TheProgramsMarkedInputLeavesTheGestureStateAlone) {
+    Recorder r;
+    r.block.mouseMode = 1;
+    r.Client(msg::kLButtonDown, kMkLButton);
+    r.Client(msg::kRButtonDown, kBoth);
+    ASSERT_EQ(r.block.swallowUp, 1u);
+    EXPECT_TRUE(OnRetrievedMessage(r.block, msg::kRButtonUp, kMkLButton, true, true).discard);
+    EXPECT_EQ(r.block.swallowUp, 1u);
+    EXPECT_EQ(OnRetrievedMessage(r.block, msg::kLButtonDblClk, kMkLButton, true, true).replaceWith,
+              msg::kLButtonDown);
+    EXPECT_EQ(OnRetrievedMessage(r.block, msg::kNcLButtonDblClk, 2, true, true).replaceWith,
+              msg::kNcLButtonDown);
+    const HookActions up = OnRetrievedMessage(r.block, msg::kLButtonUp, 0, true, true);
+    EXPECT_FALSE(up.discard || up.postGesture);
+    r.Client(msg::kRButtonUp, kMkLButton);  // the user's real release
+    EXPECT_EQ(r.delivered, (Msgs{msg::kLButtonDown}));
+    EXPECT_EQ(r.block.swallowUp, 0u);
+    EXPECT_EQ(r.posts, 1);
+}
+
+// DefWindowProc hands a child's WM_SETCURSOR on to its parent unchanged: only
+// the copy sent to the window under the cursor counts.
+TEST(GestureSequences, AForwardedSetCursorIsNotCountedAgain) {
+    HookShare b = Block(3, 0, 0);
+    const std::uintptr_t child = 0x1234, parent = 0x5678;
+    const std::uintptr_t param = SetCursorParam(kHitVScroll, msg::kMButtonDown);
+    EXPECT_TRUE(OnSentMessage(b, msg::kSetCursor, child, param, child).postGesture);
+    EXPECT_FALSE(OnSentMessage(b, msg::kSetCursor, child, param, parent).postGesture);
 }
 
 TEST(GestureSequences, RightClickAloneInModeOnePassesUnchanged) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "hook/hook_frame.h"
@@ -24,7 +25,7 @@ public:
     std::map<const void*, int> views;  // mapped view -> count
     int nextHandle = 1;
 
-    bool failCreate = false, failMap = false;
+    bool failCreate = false, failMap = false, denyOpen = false;
     bool failHook[2] = {false, false};
     std::uint32_t nextHook = 0x100;
     std::vector<std::uint32_t> installed, unhooked;
@@ -44,8 +45,9 @@ public:
     }
     void* OpenBlock() noexcept {
         ++opens;
-        return named < 0 ? nullptr : NewHandle();
+        return named < 0 || denyOpen ? nullptr : NewHandle();
     }
+    bool OpenDenied() noexcept { return named >= 0 && denyOpen; }
     SharedBlock* MapBlock(void* mapping) noexcept {
         EXPECT_TRUE(handles.count(mapping));
         ++maps;
@@ -229,6 +231,14 @@ TEST(RemoveHooks, UnhooksBothInOrderAndReturnsTheSecondResult) {
     EXPECT_EQ(RemoveHooks(p, inst), 7);
     EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x100, 0x101}));
     EXPECT_EQ(p.OpenHandles(), 1);  // view and handle stay until the process ends
+
+    // A second program wrote its own hooks into the block: removing ours
+    // must leave them installed.
+    Installation second;
+    ASSERT_EQ(InstallHooks(p, second, 2, 0x07E9), 1);
+    p.unhooked.clear();
+    RemoveHooks(p, inst);
+    EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x100, 0x101}));
 }
 
 // ---- The frame of a hook call, both ways of reaching the block --------------
@@ -302,6 +312,24 @@ TYPED_TEST(HookFrame, ReadsItsOwnHookAndActsOnlyOnActionCalls) {
     EXPECT_EQ(this->p.blocks[0].buttonHeld, 1u);  // written into the shared block
     EXPECT_EQ(this->p.OpenHandles(), 1);
     EXPECT_EQ(this->p.shared + this->p.exclusive, 0);
+}
+
+// Processes of lower integrity or of another user see the block but may not
+// open it: the message still goes on to the next hook, untouched.
+TYPED_TEST(HookFrame, ABlockThisProcessMayNotOpenPassesOnWithoutActing) {
+    Installation inst;
+    this->StartProgram(inst, 0x10, 5);
+    this->p.denyOpen = true;
+    for (int i = 0; i < 3; ++i) {
+        const HookOutcome out = this->Call(true);
+        EXPECT_TRUE(out.passOn);
+        EXPECT_EQ(out.ownHook, 0u);
+    }
+    EXPECT_EQ(this->acted, 0);
+    EXPECT_EQ(this->p.OpenHandles(), 1);  // only the program's own
+    EXPECT_EQ(this->p.shared + this->p.exclusive, 0);
+    // The kept access asks the system once and remembers the refusal.
+    if (std::is_same_v<TypeParam, CachedAccess>) EXPECT_EQ(this->p.opens, 1);
 }
 
 TYPED_TEST(HookFrame, AfterTheProgramEndsNothingIsPassedOnAndNothingIsKept) {

@@ -2,6 +2,7 @@
 // program (it calls SetHook with its own window and counts the notifications),
 // hook_target.exe owns the window that the mouse is used on.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,13 @@ public:
         POINT p{(c.right - c.left) / 2, (c.bottom - c.top) / 2};
         ClientToScreen(window_, &p);
         return p;
+    }
+    // Over the vertical scroll bar of the child window, away from its arrows.
+    POINT ChildScrollBar() const {
+        const HWND child = log_ ? reinterpret_cast<HWND>(static_cast<LONG_PTR>(log_->child)) : nullptr;
+        RECT w{};
+        GetWindowRect(child, &w);
+        return {w.right - 2 - GetSystemMetrics(SM_CXVSCROLL) / 2, (w.top + w.bottom) / 2};
     }
     POINT TitleBar() const {
         RECT w;
@@ -354,6 +362,20 @@ TEST_F(HookLibraryTest, MiddleClickInModeThreeIsOneGestureWithDownAndUpDiscarded
     EXPECT_EQ(std::count(got.begin(), got.end(), WM_NULL), 2);  // both arrived as null messages
 }
 
+// The system sends WM_SETCURSOR to the child under the cursor and the child's
+// DefWindowProc hands it on to its parent: still one gesture.
+TEST_F(HookLibraryTest, MiddleClickOnAChildsScrollBarIsOneGesture) {
+    Target target(L"TdxHookTarget");
+    ASSERT_TRUE(target.Ready());
+    Install(1, 3);
+    Settle(target, program);
+    MoveTo(target.ChildScrollBar());
+    const auto got = Play(target, program, {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP});
+    SCOPED_TRACE(Dump(got));
+    EXPECT_TRUE(Contains(got, WM_NCMBUTTONDOWN));  // the click did land on the scroll bar
+    EXPECT_EQ(program.Count(0), 1);
+}
+
 TEST_F(HookLibraryTest, GestureOverATitleBarIsReportedAndNothingIsDiscarded) {
     Target target(L"TdxHookTarget");
     ASSERT_TRUE(target.Ready());
@@ -463,6 +485,58 @@ TEST_F(HookLibraryTest, WithDosFlagSetNoActivationIsReported) {
     lib.SetConfig(0, 1);
     ActivateAndWait(other, program, tty.window());
     EXPECT_TRUE(program.Has(2, other.window()));
+}
+
+// ---- A process that may not open the block --------------------------------
+
+int g_nextHookCalls = 0;
+LRESULT CALLBACK CountingHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) ++g_nextHookCalls;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A process of lower integrity or of another user sees the program's block
+// but may not open it for writing; the other programs' hooks there must still
+// be called. The library is loaded from a copy, so that what it remembers
+// about this process stays with this test.
+TEST(HookLibraryDenied, AHookCallThatMayNotOpenTheBlockStillReachesTheNextHook) {
+    if (BlockExists()) GTEST_SKIP() << "another process holds the block";
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GR;;;WD)", SDDL_REVISION_1,
+                                                                     &sa.lpSecurityDescriptor, nullptr));
+    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, 32, tdx::hook::kHookShareName);
+    LocalFree(sa.lpSecurityDescriptor);
+    ASSERT_NE(block, nullptr);
+    HANDLE probe = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, tdx::hook::kHookShareName);
+    ASSERT_EQ(probe, nullptr) << "the block could be opened";
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring copy = std::wstring(temp) + L"tdxhook_denied_test.dll";
+    ASSERT_TRUE(CopyFileW(BesideThisProgram(L"tdxhook.dll").c_str(), copy.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "GHookProc")));
+    ASSERT_NE(proc, nullptr);
+
+    // Installed last, the library's hook is called first and must pass on.
+    HHOOK next = SetWindowsHookExW(WH_GETMESSAGE, CountingHook, nullptr, GetCurrentThreadId());
+    HHOOK library = SetWindowsHookExW(WH_GETMESSAGE, proc, module, GetCurrentThreadId());
+    ASSERT_TRUE(next && library);
+    g_nextHookCalls = 0;
+    for (int i = 0; i < 3; ++i) {
+        PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    UnhookWindowsHookEx(library);
+    UnhookWindowsHookEx(next);
+    FreeLibrary(module);
+    CloseHandle(block);
+    DeleteFileW(copy.c_str());
+    EXPECT_GE(g_nextHookCalls, 3);
 }
 
 // ---- Called with anything, in a host process ----------------------------------

@@ -262,6 +262,42 @@ int TiledexProcess::StartSecondInstance(std::chrono::milliseconds timeout) {
     return code;
 }
 
+int TiledexProcess::StartTwoAtOnce() {
+    PROCESS_INFORMATION first{}, second{};
+    if (!Launch(first)) return -1;
+    if (!Launch(second)) {
+        ::TerminateProcess(first.hProcess, 98);
+        ::CloseHandle(first.hThread);
+        ::CloseHandle(first.hProcess);
+        return -1;
+    }
+    ::CloseHandle(first.hThread);
+    ::CloseHandle(second.hThread);
+    const HANDLE both[2] = {first.hProcess, second.hProcess};
+    const DWORD ended = ::WaitForMultipleObjects(2, both, FALSE, 10000);
+    int code = -1;
+    if (ended == WAIT_OBJECT_0 || ended == WAIT_OBJECT_0 + 1) {
+        const int loser = static_cast<int>(ended - WAIT_OBJECT_0);
+        const PROCESS_INFORMATION& kept = loser == 0 ? second : first;
+        process_ = kept.hProcess;
+        processId_ = kept.dwProcessId;
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(both[loser], &exitCode);
+        code = static_cast<int>(exitCode);
+        ::CloseHandle(both[loser]);
+        // The one that stays must come up fully, and the other must not have been a second
+        // copy that merely ended on its own.
+        if (!WaitUntil([this] { return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running(); }))
+            code = -1;
+    } else {
+        for (HANDLE h : both) {
+            ::TerminateProcess(h, 98);
+            ::CloseHandle(h);
+        }
+    }
+    return code;
+}
+
 bool TiledexProcess::WaitForExit(std::chrono::milliseconds timeout) {
     return WaitUntil([this] { return !Running(); }, timeout);
 }

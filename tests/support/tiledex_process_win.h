@@ -103,6 +103,9 @@ public:
     // Starts another process of the program with the same settings; returns its exit code
     // (or -1 when it did not end in time).
     int StartSecondInstance(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Starts two processes of the program at once, without waiting in between; keeps the one
+    // that stays and returns the other's exit code (-1 unless exactly one of them ended).
+    int StartTwoAtOnce();
     bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     DWORD ExitCode() const;
     bool Running() const;
