@@ -57,9 +57,16 @@ void TTdxMainForm::RedrawAfterTaskChange() noexcept {
 void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept {
     if (tray != kTaskTray || !IsShownCell(app_.Trays, tray, index)) return;
     const auto window = static_cast<HWND>(app_.Trays[kTaskTray].Items[static_cast<std::size_t>(index)].Window);
-    // Asynchronous: a program that does not answer must not freeze the popup.
-    if (maximise) ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
-    else if (!::IsIconic(window)) ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (maximise) {
+        // Maximised synchronously, so the popup takes the foreground back after
+        // the task has taken it; a task that does not answer is only asked.
+        DWORD_PTR ignored = 0;
+        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                  kCloseRequestTimeoutMs, &ignored))
+            ::ShowWindow(window, SW_SHOWMAXIMIZED);
+        else
+            ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
+    } else if (!::IsIconic(window)) ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     // The user goes on working in the popup.
     ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ForceForeground(hwnd());
