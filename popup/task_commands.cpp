@@ -11,6 +11,15 @@
 namespace tdx {
 namespace {
 
+// Whether the window's thread answers at all within the time-out. A hung
+// window must not be made the foreground either: the foreground change waits
+// for the old foreground's thread on some systems.
+bool Answers(HWND window) noexcept {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                 kCloseRequestTimeoutMs, &ignored) != 0;
+}
+
 // Asks a window to close as its own close box would. A window that does not
 // answer within the time-out is left as it is, so a hung program never holds
 // the popup; false then.
@@ -60,9 +69,7 @@ void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, boo
     if (maximise) {
         // Maximised synchronously, so the popup takes the foreground back after
         // the task has taken it; a task that does not answer is only asked.
-        DWORD_PTR ignored = 0;
-        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                                  kCloseRequestTimeoutMs, &ignored))
+        if (Answers(window))
             ::ShowWindow(window, SW_SHOWMAXIMIZED);
         else
             ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
@@ -92,7 +99,7 @@ void TTdxMainForm::AllTasks(bool close) noexcept {
         for (const LaunchItem& item : tasks.Items) windows.push_back(static_cast<HWND>(item.Window));
         for (HWND window : windows) {
             // Closing one window may have closed others (owned windows go with it).
-            if (!::IsWindow(window)) continue;
+            if (!::IsWindow(window) || !Answers(window)) continue;
             ForceForeground(window);
             RequestClose(window);
         }

@@ -27,7 +27,14 @@ std::string CodePage932(const std::wstring& text) {
 
 // A press of one button at a screen point with modifier keys held around it.
 void ClickAt(int x, int y, DWORD down, DWORD up, std::initializer_list<WORD> modifiers = {}) {
+    // The press goes where the pointer is: wait until it has arrived.
     MoveMouseTo(x, y);
+    WaitUntil([&] {
+        POINT at{};
+        ::GetCursorPos(&at);
+        return at.x == x && at.y == y;
+    }, std::chrono::seconds(2));
+    ::Sleep(50);
     std::vector<INPUT> inputs;
     for (WORD vk : modifiers) {
         INPUT in{};
@@ -75,15 +82,13 @@ protected:
         return {box.left + 2 + (index % 7) * 40 + 20, box.top + 2 + (index / 7) * 40 + 20};
     }
 
-    void RightClickCell(int paintBoxId, int index, std::initializer_list<WORD> modifiers = {},
-                        int clicks = 1) {
-        // Past the guard against the press that showed the popup.
-        ::Sleep(200);
+    void RightClickCell(int paintBoxId, int index, std::initializer_list<WORD> modifiers = {}) {
+        // The popup has the foreground and is past the guard against the press
+        // that showed it.
+        WaitUntil([&] { return ::GetForegroundWindow() == tiledex.Popup(); });
+        ::Sleep(300);
         const POINT p = CellCentre(paintBoxId, index);
-        for (int i = 0; i < clicks; ++i) {
-            if (i > 0) ::Sleep(50);
-            ClickAt(p.x, p.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, modifiers);
-        }
+        ClickAt(p.x, p.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, modifiers);
     }
 
     HWND EntryMenu() const { return FindProcessWindow(L"#32768", tiledex.ProcessId()); }
@@ -127,8 +132,13 @@ TEST_F(TaskCommandTest, RightDoubleClickClosesOnceAndTheLastCloseMovesToTheSyste
     ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Double 2"; }));
 
     // The first press minimises, the double-click closes; the press reported for
-    // the double-click must not minimise the task that moved into the cell.
-    RightClickCell(kTaskPaintBoxId, 0, {}, 2);
+    // the double-click must not minimise the task that moved into the cell. The
+    // double-click is posted as the window system reports it: whether Wine pairs
+    // two injected presses depends on its timing, not on the program.
+    RightClickCell(kTaskPaintBoxId, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(TaskWindow(L"2")) != FALSE; }));
+    ::PostMessageW(ChildById(tiledex.Popup(), kTaskPaintBoxId), WM_RBUTTONDBLCLK, MK_RBUTTON,
+                   MAKELPARAM(22, 22));
     ASSERT_TRUE(WaitUntil([&] { return TaskWindow(L"2") == nullptr; }));
     ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Double 1"; }));
     ::Sleep(500);
@@ -227,6 +237,7 @@ TEST_F(TaskCommandTest, ExitAsksTheShellsDesktopToCloseOnceThePopupIsHidden) {
     ::Sleep(200);
     const POINT exit = CellCentre(kSysPaintBoxId, 6);
     MoveMouseTo(exit.x, exit.y);
+    ::Sleep(100);
     ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Windows の終了"; }));
     LeftClickAt(exit.x, exit.y);
     EXPECT_TRUE(WaitUntil([&] { return ShellDesktop::closed; }));
