@@ -129,8 +129,12 @@ double TiledexRun(bool hang) {
     ::Sleep(500);
     RECT box{};
     ::GetWindowRect(::GetDlgItem(popup, 111), &box);
+    // The press carries its position, so it lands on the tray wherever the
+    // pointer was.
+    const LONG x = (box.left + 20) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    const LONG y = (box.top + 20) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
     ::SetCursorPos(box.left + 20, box.top + 20);
-    ::Sleep(50);
+    ::Sleep(200);
 
     INPUT in[6]{};
     in[0].type = in[1].type = in[4].type = in[5].type = INPUT_KEYBOARD;
@@ -138,11 +142,13 @@ double TiledexRun(bool hang) {
     in[1].ki.wVk = in[4].ki.wVk = VK_CONTROL;
     in[4].ki.dwFlags = in[5].ki.dwFlags = KEYEVENTF_KEYUP;
     in[2].type = in[3].type = INPUT_MOUSE;
-    in[2].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    in[3].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    in[2].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[3].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dx = in[3].mi.dx = x;
+    in[2].mi.dy = in[3].mi.dy = y;
     const auto start = Clock::now();
     ::SendInput(6, in, sizeof(INPUT));
-    if (!WaitFor(AllGone, std::chrono::seconds(120))) return -1;
+    if (!WaitFor(AllGone, std::chrono::seconds(60))) return -1;
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
