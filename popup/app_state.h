@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "popup/cd_audio_device.h"
@@ -25,6 +26,9 @@ struct AppState {
     // enumeration fills 1 at every show.
     ::tdx::Trays Trays;
     std::int32_t PopupMode = kPopupHidden;
+    // Opens the item editor on an entry of the Program or System tray (tray,
+    // index); installed by the resident, which owns the dialogs.
+    std::function<void(std::int32_t tray, std::int32_t index)> OpenItemEditor;
     bool DialogBusy = false;
     std::wstring HelpFilePath;
     int HelpPopupX = 0;

@@ -71,6 +71,9 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
         if (handlers_.mouseDown)
             handlers_.mouseDown(msg, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam);
         return 0;

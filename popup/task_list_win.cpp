@@ -124,7 +124,17 @@ std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon
 void ActivateTask(HWND window) noexcept {
     if (!::IsWindow(window)) return;
     // Asynchronous: a program that does not answer must not freeze the popup.
-    if (::IsIconic(window)) ::ShowWindowAsync(window, SW_RESTORE);
+    if (::IsIconic(window)) {
+        // A console window takes the foreground only once it is asked first and
+        // given a moment; restored without it, it stays behind.
+        char className[5] = {};
+        ::GetClassNameA(window, className, sizeof(className));
+        if (lstrcmpA(className, "tty") == 0) {
+            ::SetForegroundWindow(window);
+            for (int i = 0; i < 10 && ::GetForegroundWindow() != window; ++i) ::Sleep(100);
+        }
+        ::ShowWindowAsync(window, SW_RESTORE);
+    }
     ::SetForegroundWindow(window);
 }
 

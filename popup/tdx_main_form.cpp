@@ -20,6 +20,7 @@ namespace {
 // Design size of the window before the trays are laid out.
 constexpr int kDesignWidth = 147;
 constexpr int kDesignHeight = 266;
+constexpr DWORD kClickGuardMs = 150;
 
 constexpr std::array<const wchar_t*, kTrayCount> kCaptionTexts{L"Program", L"Task", L"System"};
 constexpr std::array<int, kTrayCount> kCaptionIds{kExecLabelId, kTaskLabelId, kSysLabelId};
@@ -82,6 +83,7 @@ ShiftedDigits KeyboardDigits() {
 
 bool TTdxMainForm::Create(HWND owner) {
     residentMain_ = owner;
+    ports_ = SystemPorts::Platform();
     digits_ = KeyboardDigits();
     formFont_ = PopupFont(12);
     nameFont_ = PopupFont(17);
@@ -107,8 +109,8 @@ bool TTdxMainForm::CreateControls() {
         TPaintBox::Handlers handlers;
         handlers.paint = [this, t](HDC dc, SIZE size) { PaintTrayBox(t, dc, size); };
         handlers.mouseMove = [this, t](int x, int y) { TrayMouseMove(t, x, y); };
-        handlers.mouseDown = [this, t](UINT message, int x, int y, WPARAM) {
-            TrayMouseDown(t, message, x, y);
+        handlers.mouseDown = [this, t](UINT message, int x, int y, WPARAM keys) {
+            TrayPress(t, message, x, y, keys);
         };
         if (!paintBoxes_[i].Create(hwnd(), L"TPaintBox", kPaintBoxIds[i], std::move(handlers)))
             return false;
@@ -322,10 +324,16 @@ void TTdxMainForm::FormKeyDown(WPARAM key) noexcept {
             HidePopup();
             break;
         case PopupCommand::ShowEntryMenu:
+            ShowEntryMenu(action.Tray, false);
+            break;
         case PopupCommand::CloseTask:
+            CloseTask(action.Tray, action.Index);
+            break;
         case PopupCommand::ShowOrMinimiseTask:
+            ShowOrMinimiseTask(action.Tray, action.Index, false);
+            break;
         case PopupCommand::AllTasks:
-            // The entry menu and the task commands come with the popup menus.
+            AllTasks(action.Close);
             break;
         case PopupCommand::None:
             break;
@@ -350,16 +358,6 @@ void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
         ShowCursorTitle(after.Tray, after.Index);
     } catch (...) {
     }
-}
-
-void TTdxMainForm::TrayMouseDown(std::int32_t tray, UINT message, int x, int y) noexcept {
-    if (app_.Options.KeyOnlyFlag && app_.PopupMode == kPopupByHotkey) return;
-    // Until the full click dispatch with its menus arrives, a left press runs the
-    // entry under the mouse.
-    if (message != WM_LBUTTONDOWN) return;
-    const std::int32_t index = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
-    if (index >= ShownEntryCount(app_.Trays[static_cast<std::size_t>(tray)])) return;
-    RunEntry(tray, index);
 }
 
 void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
@@ -401,15 +399,6 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
     }
 }
 
-void TTdxMainForm::RunSystemCommand(const std::wstring&) noexcept {
-    // The System tray's built-in commands (shut down, suspend, CD player,
-    // command prompt, browser) are not carried out yet; the popup still closes.
-}
-
-void TTdxMainForm::TrayRightDoubleClick(int, int) noexcept {
-    // Right-button commands on the trays arrive with the popup menus.
-}
-
 void TTdxMainForm::FormActivate(WPARAM state) noexcept {
     if (state == WA_INACTIVE && app_.PopupMode != kPopupHidden) {
         app_.PopupMode = kPopupHidden;
@@ -433,7 +422,9 @@ void TTdxMainForm::FormEraseBackground(HDC dc) noexcept {
     POINT mouse{};
     ::GetCursorPos(&mouse);
     nav_.PaintMousePos = PixelPoint{mouse.x, mouse.y};
-    clickGuardTick_ = ::GetTickCount();
+    // The press that showed the popup may still arrive: the Task and System
+    // trays ignore presses for a moment after the first paint.
+    clickGuardTick_ = ::GetTickCount() + kClickGuardMs;
 }
 
 LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {

@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "popup/entry_menu_rules.h"
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
 #include "popup/tray_painter.h"
@@ -27,6 +30,21 @@ enum PopupControlId : int {
     kNameLabelId,
 };
 
+// What the System commands need from the machine beyond what Wine can do: the
+// suspend request and the network-drive disconnection. Tests replace them to
+// observe the requests; the defaults make the real calls.
+struct SystemPorts {
+    // Suspends the machine; true when the system took the request.
+    std::function<bool()> RequestSuspend;
+    // Disconnects the network drive named like "X:" (open files make it fail).
+    std::function<void(const std::wstring& localName)> CancelNetworkConnection;
+
+    static SystemPorts Platform();
+};
+
+// How long a task may take to answer a close request before it is left alone.
+inline constexpr UINT kCloseRequestTimeoutMs = 2000;
+
 class TTdxMainForm : public WindowBase {
 public:
     explicit TTdxMainForm(AppState& app) noexcept : app_(app) {}
@@ -42,6 +60,8 @@ public:
     // Runs the entry: starts its file, runs its command or activates its task,
     // then hides the popup when a key or gesture showed it.
     void RunEntry(std::int32_t tray, std::int32_t index) noexcept;
+
+    void SetSystemPorts(SystemPorts ports) { ports_ = std::move(ports); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
@@ -59,8 +79,27 @@ private:
     void FormClose() noexcept;
     void FormEraseBackground(HDC dc) noexcept;
     void TrayMouseMove(std::int32_t tray, int x, int y) noexcept;
-    void TrayMouseDown(std::int32_t tray, UINT message, int x, int y) noexcept;
+
+    // Task commands (task_commands.cpp).
+    void CloseTask(std::int32_t tray, std::int32_t index) noexcept;
+    void ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept;
+    void AllTasks(bool close) noexcept;
+    void RedrawAfterTaskChange() noexcept;
+
+    // System commands (system_commands.cpp).
     void RunSystemCommand(const std::wstring& keyword) noexcept;
+    void ShutDownThroughShell() noexcept;
+    void OpenStartMenu() noexcept;
+    void Suspend() noexcept;
+    void PlayOrPauseCd() noexcept;
+    void DisconnectNetworkDrive(const LaunchItem& entry) noexcept;
+    void RunCdCommand(const std::function<void(CdAudioDevice&)>& command) noexcept;
+
+    // The entry menu and the mouse dispatch (entry_menu.cpp).
+    void ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept;
+    void RunMenuCommand(EntryMenuItem item) noexcept;
+    void DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift, bool ctrl) noexcept;
+    void TrayPress(std::int32_t tray, UINT message, int x, int y, WPARAM keys) noexcept;
 
     // Drawing from the trays' state.
     CellPaintContext PaintContext() const noexcept;
@@ -92,6 +131,7 @@ private:
     bool menuBusy_ = false;
     DWORD clickGuardTick_ = 0;
     std::int32_t cdMode_ = 0;
+    SystemPorts ports_;
 
     UniqueFont formFont_;
     UniqueFont nameFont_;

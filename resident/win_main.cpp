@@ -7,6 +7,7 @@
 #include "dialogs/delete_form.h"
 #include "dialogs/option_form.h"
 #include "dialogs/setting_form.h"
+#include "popup/placement_win.h"
 #include "popup/tdx_main_form.h"
 #include "popup/app_state.h"
 #include "resident/change_form.h"
@@ -59,6 +60,12 @@ int Run() {
     changeForm.Create(owner);
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
+    // "設定変更" of the entry menu: the item editor, centred over the popup.
+    app.OpenItemEditor = [&popup, &settingForm](std::int32_t /*tray*/, std::int32_t /*index*/) {
+        RECT r{};
+        ::GetWindowRect(popup.hwnd(), &r);
+        ShowFormAlignedToRect(settingForm.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, 4);
+    };
 
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

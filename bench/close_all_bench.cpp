@@ -1,0 +1,192 @@
+// Close-all over 60 helper windows: tiledex.exe asked by Shift+Ctrl and a right
+// click, without and with one more window whose thread does not answer, against
+// a floor that sends SC_CLOSE to the same 60 windows itself.
+//   close_all_bench.exe [runs]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using tdx::bench::ExeDir;
+using tdx::bench::FindWindowOfProcess;
+using tdx::bench::PressKeys;
+
+constexpr int kWindows = 60;
+
+bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (ready()) return true;
+        ::Sleep(1);
+    }
+    return ready();
+}
+
+class Process {
+public:
+    bool Start(const fs::path& exe, const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + arguments;
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              exe.parent_path().c_str(), &si, &pi))
+            return false;
+        ::CloseHandle(pi.hThread);
+        handle_ = pi.hProcess;
+        id_ = pi.dwProcessId;
+        return true;
+    }
+    void Stop() {
+        if (!handle_) return;
+        ::TerminateProcess(handle_, 1);
+        ::WaitForSingleObject(handle_, 5000);
+        ::CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+    ~Process() { Stop(); }
+    DWORD Id() const { return id_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+std::wstring Title(int i) { return L"Close " + std::to_wstring(i); }
+
+bool AllGone() {
+    for (int i = 1; i <= kWindows; ++i)
+        if (::FindWindowW(L"TdxTaskWindow", Title(i).c_str())) return false;
+    return true;
+}
+
+bool StartHelper(Process& helper, bool hang) {
+    if (!helper.Start(ExeDir() / L"task_windows.exe",
+                      L"Close " + std::to_wstring(kWindows) + (hang ? L" hang" : L"")))
+        return false;
+    if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", Title(1).c_str()) != nullptr; },
+                 std::chrono::seconds(20)))
+        return false;
+    if (hang) {
+        HWND hung = ::FindWindowW(L"TdxTaskWindow", L"Close hung");
+        // First in the Task tray, where it would hold an unbounded loop longest.
+        ::SetWindowPos(hung, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(::FindWindowW(L"TdxTaskWindow", Title(1).c_str()), HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE);
+        ::PostMessageW(hung, WM_APP, 0, 0);
+        ::Sleep(200);
+    }
+    return true;
+}
+
+// The floor: the same close request from this process to each window in turn.
+double FloorRun() {
+    Process helper;
+    if (!StartHelper(helper, false)) return -1;
+    std::vector<HWND> windows;
+    for (int i = 1; i <= kWindows; ++i) windows.push_back(::FindWindowW(L"TdxTaskWindow", Title(i).c_str()));
+    const auto start = Clock::now();
+    for (HWND w : windows) ::SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!WaitFor(AllGone, std::chrono::seconds(60))) return -1;
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double TiledexRun(bool hang) {
+    wchar_t temp[MAX_PATH]{};
+    ::GetTempPathW(MAX_PATH, temp);
+    const fs::path appData = fs::path(temp) / L"tdx-close-all-bench";
+    fs::remove_all(appData);
+    fs::create_directories(appData / L"tiledex");
+    {
+        std::ofstream ini(appData / L"tiledex" / L"tiledex.ini", std::ios::binary);
+        ini << "[Option]\r\nColMax=20\r\nKeyCursorFlag=1\r\n";
+    }
+    Process helper;
+    if (!StartHelper(helper, hang)) return -1;
+    ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    Process tiledex;
+    if (!tiledex.Start(ExeDir() / L"tiledex.exe", L"")) return -1;
+    HWND popup = nullptr;
+    WaitFor([&] {
+        popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
+        return popup && FindWindowOfProcess(L"TChangeForm", tiledex.Id());
+    }, std::chrono::seconds(20));
+    if (!popup) return -1;
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    if (!WaitFor([&] { return ::IsWindowVisible(popup) != FALSE; }, std::chrono::seconds(10))) return -1;
+    ::Sleep(500);
+    RECT box{};
+    ::GetWindowRect(::GetDlgItem(popup, 111), &box);
+    // The press carries its position, so it lands on the tray wherever the
+    // pointer was.
+    const LONG x = (box.left + 20) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    const LONG y = (box.top + 20) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    ::SetCursorPos(box.left + 20, box.top + 20);
+    ::Sleep(200);
+
+    INPUT in[6]{};
+    in[0].type = in[1].type = in[4].type = in[5].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[5].ki.wVk = VK_SHIFT;
+    in[1].ki.wVk = in[4].ki.wVk = VK_CONTROL;
+    in[4].ki.dwFlags = in[5].ki.dwFlags = KEYEVENTF_KEYUP;
+    in[2].type = in[3].type = INPUT_MOUSE;
+    in[2].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[3].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dx = in[3].mi.dx = x;
+    in[2].mi.dy = in[3].mi.dy = y;
+    const auto start = Clock::now();
+    ::SendInput(6, in, sizeof(INPUT));
+    if (!WaitFor(AllGone, std::chrono::seconds(60))) return -1;
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    struct Case {
+        const char* name;
+        std::function<double()> run;
+        std::vector<double> totals;
+    } cases[] = {
+        {"floor: SC_CLOSE sent by the bench", FloorRun, {}},
+        {"tiledex close-all", [] { return TiledexRun(false); }, {}},
+        {"tiledex close-all, one window hung", [] { return TiledexRun(true); }, {}},
+    };
+    for (int r = 0; r < runs; ++r) {
+        for (Case& c : cases) {
+            const double t = c.run();
+            if (t < 0) {
+                std::fprintf(stderr, "%s: run failed\n", c.name);
+                return 1;
+            }
+            c.totals.push_back(t);
+        }
+    }
+    std::printf("Close-all over %d windows, median of %d runs\n", kWindows, runs);
+    std::printf("%-38s %11s %13s %9s\n", "case", "total ms", "per window ms", "- floor");
+    const double floor = Median(cases[0].totals);
+    for (const Case& c : cases) {
+        const double m = Median(c.totals);
+        std::printf("%-38s %11.1f %13.2f %9.1f\n", c.name, m, m / kWindows, m - floor);
+    }
+    std::printf("goal: hung case <= floor + one time-out (%.0f ms)\n", floor + 2000.0);
+    return 0;
+}

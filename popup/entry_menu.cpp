@@ -1,0 +1,210 @@
+// The entry menu that a right click or a key opens on any entry, its commands,
+// and the dispatch of mouse presses on the three trays.
+#include <windows.h>
+
+#include "popup/tdx_main_form.h"
+#include "winbase/message_pump.h"
+
+namespace tdx {
+namespace {
+
+struct MenuRow {
+    EntryMenuItem Item;
+    const wchar_t* Caption;  // null for a separator
+};
+
+constexpr MenuRow kMenuRows[] = {
+    {EntryMenuItem::PlayFromStart, L"最初から再生(&P)"},
+    {EntryMenuItem::NextTrack, L"次のトラック(&N)"},
+    {EntryMenuItem::PreviousTrack, L"前のトラック(&V)"},
+    {EntryMenuItem::Eject, L"イジェクト(&E)"},
+    {EntryMenuItem::MarkLine0, nullptr},
+    {EntryMenuItem::Setting, L"設定変更(&R)..."},
+    {EntryMenuItem::ToIcon, L"最少化(&N)"},
+    {EntryMenuItem::ToMax, L"最大化(&X)"},
+    {EntryMenuItem::MarkLine1, nullptr},
+    {EntryMenuItem::CutNetworkDrive, L"切断(&D)"},
+    {EntryMenuItem::Close, L"閉じる(&C)"},
+    {EntryMenuItem::MarkLine2, nullptr},
+    {EntryMenuItem::AllClose, L"全部閉じる(&K)"},
+    {EntryMenuItem::AllToIcon, L"全部最少化(&A)"},
+};
+
+// Win32 menus cannot hide an item: the menu is built afresh with the shown ones.
+UniqueMenu BuildMenu(const EntryMenuState& state) noexcept {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) return menu;
+    for (const MenuRow& row : kMenuRows) {
+        const EntryMenuItemState& item = state[row.Item];
+        if (!item.Shown) continue;
+        if (!row.Caption) {
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        ::AppendMenuW(menu.get(), MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED),
+                      static_cast<UINT_PTR>(row.Item), row.Caption);
+    }
+    return menu;
+}
+
+bool IsTicking(DWORD guard) noexcept {
+    // Compared as a difference so that the guard holds across the tick count's wrap.
+    return static_cast<LONG>(::GetTickCount() - guard) <= 0;
+}
+
+}  // namespace
+
+void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
+    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    if (!IsShownCell(app_.Trays, tray, state.CursorIndex)) return;
+    const LaunchItem& entry = state.Items[static_cast<std::size_t>(state.CursorIndex)];
+    EntryMenuFacts facts;
+    if (tray == kTaskTray) facts.TaskMinimised = ::IsIconic(static_cast<HWND>(entry.Window)) != FALSE;
+    else if (app_.CdDevice && entry.Has(ItemStatus::BuiltIn) && entry.ExeFileName == L"CD Player")
+        facts.CdMode = app_.CdDevice->Mode();
+    UniqueMenu menu = BuildMenu(EntryMenuFor(app_.Trays, tray, facts));
+    if (!menu) return;
+
+    POINT at{};
+    if (atMouse) {
+        ::GetCursorPos(&at);
+    } else {
+        POINT origin{0, 0};
+        ::ClientToScreen(PaintBoxOf(tray).hwnd(), &origin);
+        const PixelPoint cell =
+            EntryMenuCellPoint({origin.x, origin.y}, state.CursorIndex, app_.Options.ColMax);
+        at = {cell.X, cell.Y};
+    }
+
+    ::SetForegroundWindow(hwnd());
+    ProcessPendingMessages();
+    menuBusy_ = true;
+    const UINT command = static_cast<UINT>(
+        ::TrackPopupMenu(menu.get(), TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                         at.x, at.y, 0, hwnd(), nullptr));
+    // Lets the menu's window finish closing before a command takes the focus away.
+    ::PostMessageW(hwnd(), WM_NULL, 0, 0);
+    menuBusy_ = false;
+    if (command != 0) RunMenuCommand(static_cast<EntryMenuItem>(command));
+}
+
+void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
+    const std::int32_t tray = nav_.ActiveTray;
+    const std::int32_t index = app_.Trays[static_cast<std::size_t>(tray)].CursorIndex;
+    switch (item) {
+    case EntryMenuItem::Setting:
+        // The editor comes from the resident; the popup hides once it takes the focus.
+        if (app_.OpenItemEditor) app_.OpenItemEditor(tray, index);
+        break;
+    case EntryMenuItem::ToIcon:
+        ShowOrMinimiseTask(tray, index, false);
+        break;
+    case EntryMenuItem::ToMax:
+        ShowOrMinimiseTask(tray, index, true);
+        break;
+    case EntryMenuItem::Close:
+        CloseTask(tray, index);
+        break;
+    case EntryMenuItem::AllToIcon:
+        AllTasks(false);
+        HidePopup();
+        break;
+    case EntryMenuItem::AllClose:
+        AllTasks(true);
+        HidePopup();
+        break;
+    case EntryMenuItem::CutNetworkDrive:
+        if (IsShownCell(app_.Trays, tray, index))
+            DisconnectNetworkDrive(app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)]);
+        break;
+    case EntryMenuItem::PlayFromStart:
+        RunCdCommand([this](CdAudioDevice& cd) { cd.Play(residentMain_, 1); });
+        HidePopup();
+        break;
+    case EntryMenuItem::NextTrack:
+        RunCdCommand([](CdAudioDevice& cd) { cd.NextTrack(); });
+        HidePopup();
+        break;
+    case EntryMenuItem::PreviousTrack:
+        RunCdCommand([](CdAudioDevice& cd) { cd.PreviousTrack(); });
+        HidePopup();
+        break;
+    case EntryMenuItem::Eject:
+        RunCdCommand([this](CdAudioDevice& cd) { cd.Eject(residentMain_); });
+        HidePopup();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift,
+                                 bool ctrl) noexcept {
+    if (app_.Options.KeyOnlyFlag && app_.PopupMode == kPopupByHotkey) return;
+    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    if (shift && button == MK_RBUTTON) {
+        // Works on any tray, even on an empty cell.
+        AllTasks(ctrl);
+        return;
+    }
+    TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    if (cell >= ShownEntryCount(state)) return;
+    const TrayState& active = app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)];
+    if (cell != state.DrawnIndex || tray != nav_.ActiveTray)
+        DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Normal);
+    nav_.ActiveTray = tray;
+    state.CursorIndex = cell;
+    state.DrawnIndex = cell;
+    DrawCellNow(tray, cell, CellState::Cursor);
+    ShowCursorTitle(tray, cell);
+
+    if (button == MK_LBUTTON) {
+        RunEntry(tray, cell);
+    } else if (button == MK_RBUTTON) {
+        if (app_.Options.RightClickFlag == 0 || tray != kTaskTray) ShowEntryMenu(tray, true);
+        else if (ctrl) CloseTask(tray, cell);
+        else ShowOrMinimiseTask(tray, cell, false);
+    }
+}
+
+void TTdxMainForm::TrayPress(std::int32_t tray, UINT message, int x, int y, WPARAM keys) noexcept {
+    UINT button = MK_MBUTTON;
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) button = MK_LBUTTON;
+    else if (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) button = MK_RBUTTON;
+    const bool shift = (keys & MK_SHIFT) != 0;
+    const bool ctrl = (keys & MK_CONTROL) != 0;
+
+    if (message == WM_RBUTTONDBLCLK) {
+        // The trays are windows of their own, so the double-click arrives here
+        // rather than on the popup: it counts as a Ctrl+right press first.
+        POINT p{x, y};
+        ::MapWindowPoints(PaintBoxOf(tray).hwnd(), hwnd(), &p, 1);
+        TrayRightDoubleClick(p.x, p.y);
+    }
+
+    if (tray == kProgramTray) {
+        DispatchClick(tray, x, y, button, shift, ctrl);
+        return;
+    }
+    // The click that showed the popup must not act on what it finds below.
+    if (IsTicking(clickGuardTick_)) return;
+    if (tray == kTaskTray) {
+        const bool skip = skipTaskClick_;
+        skipTaskClick_ = false;
+        if (skip) return;
+    }
+    DispatchClick(tray, x, y, button, shift, ctrl);
+}
+
+void TTdxMainForm::TrayRightDoubleClick(int x, int y) noexcept {
+    for (std::int32_t t = 0; t < kTrayCount; ++t) {
+        RECT box{};
+        ::GetWindowRect(PaintBoxOf(t).hwnd(), &box);
+        ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&box), 2);
+        if (x < box.left || x > box.right || y < box.top || y > box.bottom) continue;
+        DispatchClick(t, x - box.left, y - box.top, MK_RBUTTON, false, true);
+        if (t == kTaskTray) skipTaskClick_ = true;
+    }
+}
+
+}  // namespace tdx
