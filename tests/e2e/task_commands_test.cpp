@@ -27,7 +27,10 @@ std::string CodePage932(const std::wstring& text) {
 
 // A press of one button at a screen point with modifier keys held around it.
 void ClickAt(int x, int y, DWORD down, DWORD up, std::initializer_list<WORD> modifiers = {}) {
-    // The press goes where the pointer is: wait until it has arrived.
+    // The press goes where the pointer is: wait until it has arrived. Wine
+    // routes a press without a move to the window it last found under a
+    // pointer that stood still while the popup appeared, which may be the
+    // popup itself rather than the tray below: the press carries its position.
     MoveMouseTo(x, y);
     WaitUntil([&] {
         POINT at{};
@@ -35,6 +38,8 @@ void ClickAt(int x, int y, DWORD down, DWORD up, std::initializer_list<WORD> mod
         return at.x == x && at.y == y;
     }, std::chrono::seconds(2));
     ::Sleep(50);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
     std::vector<INPUT> inputs;
     for (WORD vk : modifiers) {
         INPUT in{};
@@ -45,7 +50,9 @@ void ClickAt(int x, int y, DWORD down, DWORD up, std::initializer_list<WORD> mod
     for (DWORD flag : {down, up}) {
         INPUT in{};
         in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flag;
+        in.mi.dx = static_cast<LONG>((x * 65535LL + width / 2) / (width - 1));
+        in.mi.dy = static_cast<LONG>((y * 65535LL + height / 2) / (height - 1));
+        in.mi.dwFlags = flag | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
         inputs.push_back(in);
     }
     for (WORD vk : modifiers) {

@@ -224,13 +224,13 @@ TiledexProcess::~TiledexProcess() {
     }
 }
 
-bool TiledexProcess::Launch(PROCESS_INFORMATION& pi) {
+bool TiledexProcess::Launch(PROCESS_INFORMATION& pi, DWORD creationFlags) {
     ::SetEnvironmentVariableW(L"APPDATA", AppData().c_str());
     std::wstring exe = executable_.wstring();
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
                             executable_.parent_path().c_str(), &si, &pi) != FALSE;
 }
 
@@ -262,40 +262,50 @@ int TiledexProcess::StartSecondInstance(std::chrono::milliseconds timeout) {
     return code;
 }
 
-int TiledexProcess::StartTwoAtOnce() {
-    PROCESS_INFORMATION first{}, second{};
-    if (!Launch(first)) return -1;
-    if (!Launch(second)) {
-        ::TerminateProcess(first.hProcess, 98);
-        ::CloseHandle(first.hThread);
-        ::CloseHandle(first.hProcess);
-        return -1;
+std::vector<int> TiledexProcess::StartManyAtOnce(int count) {
+    // Created suspended and then let go together, so that they race for the
+    // single-instance check as closely as the system allows.
+    std::vector<PROCESS_INFORMATION> started;
+    for (int i = 0; i < count; ++i) {
+        PROCESS_INFORMATION pi{};
+        if (!Launch(pi, CREATE_SUSPENDED)) break;
+        started.push_back(pi);
     }
-    ::CloseHandle(first.hThread);
-    ::CloseHandle(second.hThread);
-    const HANDLE both[2] = {first.hProcess, second.hProcess};
-    const DWORD ended = ::WaitForMultipleObjects(2, both, FALSE, 10000);
-    int code = -1;
-    if (ended == WAIT_OBJECT_0 || ended == WAIT_OBJECT_0 + 1) {
-        const int loser = static_cast<int>(ended - WAIT_OBJECT_0);
-        const PROCESS_INFORMATION& kept = loser == 0 ? second : first;
-        process_ = kept.hProcess;
-        processId_ = kept.dwProcessId;
+    for (const PROCESS_INFORMATION& pi : started) ::ResumeThread(pi.hThread);
+    for (const PROCESS_INFORMATION& pi : started) ::CloseHandle(pi.hThread);
+
+    // Every start but one must end by itself; give them time to.
+    std::vector<HANDLE> running;
+    for (const PROCESS_INFORMATION& pi : started) running.push_back(pi.hProcess);
+    std::vector<int> codes;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (running.size() > 1 && std::chrono::steady_clock::now() < deadline) {
+        const DWORD ended = ::WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(),
+                                                     FALSE, 1000);
+        if (ended >= WAIT_OBJECT_0 + running.size()) continue;
+        const HANDLE process = running[ended - WAIT_OBJECT_0];
         DWORD exitCode = 0;
-        ::GetExitCodeProcess(both[loser], &exitCode);
-        code = static_cast<int>(exitCode);
-        ::CloseHandle(both[loser]);
-        // The one that stays must come up fully, and the other must not have been a second
-        // copy that merely ended on its own.
-        if (!WaitUntil([this] { return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running(); }))
-            code = -1;
+        ::GetExitCodeProcess(process, &exitCode);
+        codes.push_back(static_cast<int>(exitCode));
+        ::CloseHandle(process);
+        running.erase(running.begin() + (ended - WAIT_OBJECT_0));
+    }
+    bool failed = static_cast<int>(started.size()) != count || running.size() != 1;
+    if (running.size() == 1) {
+        process_ = running.front();
+        processId_ = ::GetProcessId(process_);
+        // The one that stays must come up fully.
+        failed = failed || !WaitUntil([this] {
+            return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running();
+        }) || !Running();
     } else {
-        for (HANDLE h : both) {
+        for (HANDLE h : running) {
             ::TerminateProcess(h, 98);
             ::CloseHandle(h);
         }
     }
-    return code;
+    if (failed) codes.clear();
+    return codes;
 }
 
 bool TiledexProcess::WaitForExit(std::chrono::milliseconds timeout) {

@@ -103,9 +103,10 @@ public:
     // Starts another process of the program with the same settings; returns its exit code
     // (or -1 when it did not end in time).
     int StartSecondInstance(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // Starts two processes of the program at once, without waiting in between; keeps the one
-    // that stays and returns the other's exit code (-1 unless exactly one of them ended).
-    int StartTwoAtOnce();
+    // Starts `count` processes of the program at the same moment; keeps the one that stays
+    // and returns the exit codes of the others (empty unless exactly one stays running,
+    // fully started, and every other ends).
+    std::vector<int> StartManyAtOnce(int count);
     bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     DWORD ExitCode() const;
     bool Running() const;
@@ -125,7 +126,7 @@ public:
     bool TrayIconPresent() const;
 
 private:
-    bool Launch(PROCESS_INFORMATION& pi);
+    bool Launch(PROCESS_INFORMATION& pi, DWORD creationFlags = 0);
 
     std::filesystem::path executable_;
     TempFolder appData_;
