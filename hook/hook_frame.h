@@ -80,6 +80,33 @@ int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t m
     return 1;
 }
 
+// SetCompanionHook: the 32-bit library's hooks beside the 64-bit program's, on
+// the block that program made. The block keeps naming the program's hooks and
+// settings; this process only keeps its own handles, to remove them again.
+// Without the block (the program is not running) nothing is installed.
+template <class P>
+int InstallCompanionHooks(P& p, Installation& inst) noexcept {
+    if (!inst.view) {
+        void* mapping = p.OpenBlock();
+        if (!mapping) return 0;
+        SharedBlock* view = p.MapBlock(mapping);
+        if (!view) {
+            p.CloseBlock(mapping);
+            return 0;
+        }
+        inst.mapping = mapping;
+        inst.view = view;
+    }
+    inst.getMsgHook = p.InstallHook(HookKind::GetMsg);
+    inst.callWndHook = inst.getMsgHook ? p.InstallHook(HookKind::CallWnd) : 0;
+    if (inst.callWndHook == 0) {
+        if (inst.getMsgHook) p.Unhook(inst.getMsgHook);
+        ReleaseInstallation(p, inst);
+        return 0;
+    }
+    return 1;
+}
+
 // SetConfig: only in the process that holds the view.
 inline void Configure(Installation& inst, std::int32_t flags, std::int32_t mode) noexcept {
     if (!inst.view) return;

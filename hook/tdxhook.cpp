@@ -61,6 +61,18 @@ struct Win32Platform {
     void UnlockExclusive() noexcept { ReleaseSRWLockExclusive(&g_viewLock); }
 };
 
+// A hook of the other bitness is run in the process that installed it, on a
+// copy of the other process's message: the program (64-bit) and the companion
+// (32-bit) each leave those to the hooks injected there, or every gesture over
+// a window of the other kind would count twice. Only the installing process
+// pays for the look-up.
+bool OutOfContext(HWND window) noexcept {
+    if (!g_installation.view || !window) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process != 0 && process != GetCurrentProcessId();
+}
+
 // The platform half of the actions, run after the block has been let go.
 // Posting only: a hook must never wait on the program.
 void Perform(const HookOutcome& out, HWND activated) noexcept {
@@ -95,6 +107,11 @@ extern "C" int WINAPI SetHook(HWND window, UINT message) {
     return InstallHooks(platform, g_installation, ToField(window), message);
 }
 
+extern "C" int WINAPI SetCompanionHook(void) {
+    Win32Platform platform;
+    return InstallCompanionHooks(platform, g_installation);
+}
+
 extern "C" void WINAPI SetConfig(int flags, int mode) {
     Configure(g_installation, flags, mode);
 }
@@ -106,6 +123,7 @@ extern "C" BOOL WINAPI RemoveHook(void) {
 
 extern "C" LRESULT CALLBACK GHookProc(int code, WPARAM wParam, LPARAM lParam) {
     MSG* const message = reinterpret_cast<MSG*>(lParam);
+    if (message && OutOfContext(message->hwnd)) return CallNextHookEx(nullptr, code, wParam, lParam);
     Win32Platform platform;
     const HookOutcome out = RunHookFrame(
         g_access, platform, &HookShare::getMsgHook, code == HC_ACTION && message != nullptr,
@@ -127,6 +145,7 @@ extern "C" LRESULT CALLBACK GHookProc(int code, WPARAM wParam, LPARAM lParam) {
 
 extern "C" LRESULT CALLBACK SHookProc(int code, WPARAM wParam, LPARAM lParam) {
     CWPSTRUCT* const sent = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (sent && OutOfContext(sent->hwnd)) return CallNextHookEx(nullptr, code, wParam, lParam);
     Win32Platform platform;
     const HookOutcome out = RunHookFrame(
         g_access, platform, &HookShare::callWndHook, code == HC_ACTION && sent != nullptr,

@@ -25,6 +25,12 @@ extern "C" {
 // which case nothing stays installed.
 TDXHOOK_API int WINAPI SetHook(HWND window, UINT message);
 
+// In the 32-bit companion process only: installs the 32-bit library's hooks on
+// the block of the running 64-bit program, leaving the block as it is. Returns
+// 1 on success, 0 when the program is not running or a hook could not be had.
+// RemoveHook removes them again.
+TDXHOOK_API int WINAPI SetCompanionHook(void);
+
 // flags: bit 0 set = activations are not reported. mode: 0 no gesture,
 // 1 left held + right click, 2 right held + left click, 3 middle button.
 TDXHOOK_API void WINAPI SetConfig(int flags, int mode);

@@ -94,9 +94,16 @@ Section "Tiledex" SecMain
   ${If} ${FileExists} "$INSTDIR\tdxhook.dll"
     !insertmacro RemoveOrMoveAside "$INSTDIR\tdxhook.dll"
   ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\tdxhook32.dll"
+    !insertmacro RemoveOrMoveAside "$INSTDIR\tdxhook32.dll"
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${STAGE}\tiledex.exe"
   File "${STAGE}\tdxhook.dll"
+!ifdef HOOK32
+  File "${STAGE}\tdxhook32.dll"
+  File "${STAGE}\tdxhook32.exe"
+!endif
   File "${STAGE}\tiledex.chm"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -144,6 +151,8 @@ Section "Uninstall"
   !insertmacro CloseRunningTiledex
   !insertmacro RemoveOrMoveAside "$INSTDIR\tiledex.exe"
   !insertmacro RemoveOrMoveAside "$INSTDIR\tdxhook.dll"
+  !insertmacro RemoveOrMoveAside "$INSTDIR\tdxhook32.dll"
+  Delete "$INSTDIR\tdxhook32.exe"
   Delete "$INSTDIR\tiledex.chm"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

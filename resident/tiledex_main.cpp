@@ -69,6 +69,7 @@ void TTiledexMain::FormCreate() {
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
     ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+    hook32_.Start();
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
     InitUsKeyboard();
@@ -79,6 +80,7 @@ void TTiledexMain::FormCreate() {
 void TTiledexMain::FormClose() noexcept {
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
+    hook32_.Stop();
     ::RemoveHook();
     // The task tray only borrows its icons from the windows it lists.
     FreeItemList(app_.Items, app_.Trays[kProgramTray].Items, true);

@@ -7,6 +7,7 @@
 
 #include "popup/cd_audio_device_win.h"
 #include "popup/app_state.h"
+#include "resident/hook32_companion.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
@@ -90,6 +91,7 @@ private:
     // GestureCompleted runs a nested loop: a second notice met there is the
     // same gesture (or one made meanwhile) and must not click again.
     bool gestureBusy_ = false;
+    Hook32Companion hook32_;
 };
 
 // Menu command identifiers of TrayMenu.

@@ -2,8 +2,11 @@
 // notification-area icon and its menu, and a clean exit.
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "support/tiledex_process_win.h"
 
@@ -119,6 +122,59 @@ TEST(Resident, ExitFromTheMenuReleasesHotKeyAndIcon) {
 
     TiledexProcess again;
     EXPECT_TRUE(again.Start()) << "a new instance can start after Exit";
+}
+
+// The process of the 32-bit companion that the program started, opened for
+// waiting and its exit code; null while there is none.
+HANDLE OpenCompanionOf(DWORD programId) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    HANDLE companion = nullptr;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !companion;
+         more = ::Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == programId && _wcsicmp(entry.szExeFile, L"tdxhook32.exe") == 0)
+            companion = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return companion;
+}
+
+// The test bed has no 32-bit Wine: a 64-bit build of the companion stands in
+// for it, to show that it comes with the program, installs its hooks, and
+// goes with the program however the program ends.
+TEST(Resident, HookCompanionComesAndGoesWithTheProgram) {
+    TempFolder folder;
+    namespace fs = std::filesystem;
+    for (const wchar_t* name : {L"tiledex.exe", L"tdxhook.dll"})
+        fs::copy_file(ExeDir() / name, folder.path() / name);
+    fs::copy_file(ExeDir() / L"companion_standin.exe", folder.path() / L"tdxhook32.exe");
+    fs::copy_file(ExeDir() / L"tdxhook.dll", folder.path() / L"tdxhook32.dll");
+
+    for (bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "program killed" : "Exit from the menu");
+        TiledexProcess tiledex(folder.path() / L"tiledex.exe");
+        ASSERT_TRUE(tiledex.Start());
+        HANDLE companion = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (companion = OpenCompanionOf(tiledex.ProcessId())) != nullptr; }));
+        ::Sleep(500);
+        DWORD code = 0;
+        ASSERT_TRUE(::GetExitCodeProcess(companion, &code));
+        EXPECT_EQ(code, STILL_ACTIVE) << "the companion could not install its hooks";
+
+        if (killed) {
+            HANDLE program = ::OpenProcess(PROCESS_TERMINATE, FALSE, tiledex.ProcessId());
+            ::TerminateProcess(program, 9);
+            ::CloseHandle(program);
+        } else {
+            ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'X'));
+        }
+        EXPECT_EQ(::WaitForSingleObject(companion, 10000), WAIT_OBJECT_0);
+        ::GetExitCodeProcess(companion, &code);
+        EXPECT_EQ(code, 0u) << "it removes its hooks and ends by itself";
+        ::CloseHandle(companion);
+        EXPECT_TRUE(tiledex.WaitForExit());
+    }
 }
 
 TEST(Resident, TaskbarCreatedBringsTheIconBack) {

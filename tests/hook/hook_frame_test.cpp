@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <type_traits>
@@ -241,6 +242,35 @@ TEST(RemoveHooks, UnhooksBothInOrderAndReturnsTheSecondResult) {
     EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x100, 0x101}));
 }
 
+// The 32-bit companion: its hooks go in beside the program's, on the
+// program's block, which keeps naming the program's hooks and settings; no
+// block, no hooks; a failing second hook takes the first with it.
+TEST(InstallCompanionHooks, JoinsTheProgramsBlockWithoutRewritingIt) {
+    FakePlatform p;
+    Installation companion;
+    EXPECT_EQ(InstallCompanionHooks(p, companion), 0) << "the program is not running";
+    EXPECT_TRUE(p.installed.empty());
+
+    Installation program;
+    ASSERT_EQ(InstallHooks(p, program, 0xABCD, 0x07E9), 1);
+    Configure(program, 1, 2);
+    const HookShare before = const_cast<const HookShare&>(*program.view);
+    p.failHook[1] = true;
+    EXPECT_EQ(InstallCompanionHooks(p, companion), 0);
+    EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{0x102}));
+    EXPECT_EQ(companion.view, nullptr);
+    p.failHook[1] = false;
+
+    ASSERT_EQ(InstallCompanionHooks(p, companion), 1);
+    const HookShare after = const_cast<const HookShare&>(*program.view);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof(HookShare)), 0);
+    EXPECT_EQ(companion.view, program.view);
+    p.unhooked.clear();
+    RemoveHooks(p, companion);
+    EXPECT_EQ(p.unhooked, (std::vector<std::uint32_t>{companion.getMsgHook, companion.callWndHook}));
+    EXPECT_NE(companion.getMsgHook, program.view->getMsgHook);
+}
+
 // ---- The frame of a hook call, both ways of reaching the block --------------
 
 template <class Access>
@@ -329,7 +359,9 @@ TYPED_TEST(HookFrame, ABlockThisProcessMayNotOpenPassesOnWithoutActing) {
     EXPECT_EQ(this->p.OpenHandles(), 1);  // only the program's own
     EXPECT_EQ(this->p.shared + this->p.exclusive, 0);
     // The kept access asks the system once and remembers the refusal.
-    if (std::is_same_v<TypeParam, CachedAccess>) EXPECT_EQ(this->p.opens, 1);
+    if (std::is_same_v<TypeParam, CachedAccess>) {
+        EXPECT_EQ(this->p.opens, 1);
+    }
 }
 
 TYPED_TEST(HookFrame, AfterTheProgramEndsNothingIsPassedOnAndNothingIsKept) {

@@ -270,13 +270,13 @@ protected:
 
 // ---- The built library ------------------------------------------------------
 
-TEST(HookLibraryImage, ImportsOnlyKernel32AndUser32AndExportsItsFiveNames) {
-    HookLibrary lib;
-    ASSERT_NE(lib.module, nullptr);
-    auto* base = reinterpret_cast<const BYTE*>(lib.module);
+// Both builds of the library: what the system needs to load it into any
+// process, and nothing else.
+template <class NtHeaders>
+void ExpectLibraryImage(const BYTE* base) {
     auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
-    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    auto* nt = reinterpret_cast<const NtHeaders*>(base + dos->e_lfanew);
     ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
 
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
@@ -296,7 +296,28 @@ TEST(HookLibraryImage, ImportsOnlyKernel32AndUser32AndExportsItsFiveNames) {
     auto* names = reinterpret_cast<const DWORD*>(base + e->AddressOfNames);
     std::set<std::string> exported;
     for (DWORD i = 0; i < e->NumberOfNames; ++i) exported.insert(reinterpret_cast<const char*>(base + names[i]));
-    EXPECT_EQ(exported, (std::set<std::string>{"GHookProc", "RemoveHook", "SHookProc", "SetConfig", "SetHook"}));
+    EXPECT_EQ(exported, (std::set<std::string>{"GHookProc", "RemoveHook", "SHookProc", "SetCompanionHook",
+                                                "SetConfig", "SetHook"}));
+}
+
+TEST(HookLibraryImage, BothBuildsImportOnlyKernel32AndUser32AndExportTheirSixNames) {
+    HookLibrary lib;
+    ASSERT_NE(lib.module, nullptr);
+    ExpectLibraryImage<IMAGE_NT_HEADERS64>(reinterpret_cast<const BYTE*>(lib.module));
+
+    // The 32-bit build cannot run in this process; it is mapped as an image to be read.
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring library32 = path;
+    library32 = library32.substr(0, library32.find_last_of(L"\\/") + 1) + L"tdxhook32.dll";
+    HMODULE image = ::LoadLibraryExW(library32.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr) << "the 32-bit library was not built";
+    const auto base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+    ASSERT_EQ(reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+                  base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew)->FileHeader.Machine,
+              IMAGE_FILE_MACHINE_I386);
+    ExpectLibraryImage<IMAGE_NT_HEADERS32>(base);
+    ::FreeLibrary(image);
 }
 
 // The library keeps a view of the block in each process between hook calls and
