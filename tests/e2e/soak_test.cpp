@@ -167,5 +167,61 @@ TEST(Soak, ShowingThePopupRepeatedlyGrowsNoHandlesOrWindows) {
     EXPECT_TRUE(tiledex.Running());
 }
 
+int DialogCycles() {
+    const char* text = std::getenv("TDX_SOAK_DIALOG_CYCLES");
+    const int cycles = text ? std::atoi(text) : 0;
+    return cycles > 0 ? cycles : 8;
+}
+
+// Each dialog of the notification menu opened and closed over and over, as a
+// user who looks and cancels: nothing may pile up per opening. GDI and USER
+// object counts are printed where the system reports them (Wine does not).
+TEST(Soak, OpeningAndClosingEachDialogGrowsNoHandlesOrWindows) {
+    TiledexProcess tiledex;
+    WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini", ProgramSection(20));
+    ASSERT_TRUE(tiledex.Start());
+    const struct {
+        UINT command;
+        const wchar_t* form;
+    } dialogs[] = {{110, L"TOptionForm"}, {111, L"TConfigForm"}, {112, L"TSelectForm"}, {114, L"TAboutForm"}};
+    const auto openAndClose = [&](UINT command, const wchar_t* form) {
+        ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, command, 0);
+        HWND window = nullptr;
+        if (!WaitUntil([&] {
+                window = FindProcessWindow(form, tiledex.ProcessId());
+                return window && ::IsWindowVisible(window);
+            }, 5s))
+            return false;
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        return WaitUntil([&] { return !::IsWindowVisible(window); }, 5s);
+    };
+    const auto guiObjects = [&](DWORD kind) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, tiledex.ProcessId());
+        const DWORD count = process ? ::GetGuiResources(process, kind) : 0;
+        if (process) ::CloseHandle(process);
+        return count;
+    };
+
+    const int cycles = DialogCycles();
+    for (const auto& dialog : dialogs) {
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(openAndClose(dialog.command, dialog.form));
+        const Usage before = Measure(tiledex.ProcessId());
+        const DWORD gdiBefore = guiObjects(GR_GDIOBJECTS), userBefore = guiObjects(GR_USEROBJECTS);
+        for (int i = 0; i < cycles; ++i)
+            ASSERT_TRUE(openAndClose(dialog.command, dialog.form)) << "cycle " << i;
+        const Usage after = Measure(tiledex.ProcessId());
+        std::printf("soak: %ls %d times: handles %lu -> %lu, windows %d -> %d, GDI %lu -> %lu, "
+                    "USER %lu -> %lu, private KiB %zu -> %zu\n",
+                    dialog.form, cycles, before.handles, after.handles, before.windows, after.windows,
+                    gdiBefore, guiObjects(GR_GDIOBJECTS), userBefore, guiObjects(GR_USEROBJECTS),
+                    before.privateBytes / 1024, after.privateBytes / 1024);
+        std::fflush(stdout);
+        EXPECT_LT(static_cast<int>(after.handles) - static_cast<int>(before.handles), cycles / 2 + 1)
+            << dialog.form;
+        EXPECT_LE(after.windows, before.windows) << dialog.form;
+    }
+    EXPECT_TRUE(tiledex.Running());
+}
+
 }  // namespace
 }  // namespace tdx::test
