@@ -52,7 +52,9 @@ void WriteItemSection(SettingsWriter& store, std::wstring_view section, const It
     store.EraseSection(section);
     int n = 0;
     for (const LaunchItem& item : items) {
-        WriteText(store, section, NumberedKey(L"Title", n), item.Title);
+        // An empty title ends the list when it is read: every later entry would
+        // be lost. A blank one keeps the entry and its followers.
+        WriteText(store, section, NumberedKey(L"Title", n), item.Title.empty() ? L" " : item.Title);
         WriteText(store, section, NumberedKey(L"ExeFileName", n), item.ExeFileName);
         WriteText(store, section, NumberedKey(L"IconFileName", n), item.IconFileName);
         WriteText(store, section, NumberedKey(L"ArgumentName", n), item.ArgumentName);

@@ -6,6 +6,7 @@
 
 #include "settings/ini_values.h"
 #include "settings/settings_files.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
@@ -50,7 +51,97 @@ private:
     std::wstring path_;
 };
 
+bool IsUtf16File(const std::wstring& file) noexcept {
+    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unsigned char mark[2] = {};
+    DWORD read = 0;
+    return handle && ::ReadFile(handle.get(), mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFF &&
+           mark[1] == 0xFE;
+}
+
+// Whether the system code page holds the text exactly: no character replaced
+// by a default, none by a look-alike ("é" by "e").
+bool FitsCodePage(const std::wstring& text) noexcept {
+    if (text.empty()) return true;
+    const UINT codePage = ::GetACP();
+    if (codePage == CP_UTF8) return true;
+    BOOL usedDefault = FALSE;
+    const int length = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(),
+                                             static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
+    return length > 0 && !usedDefault;
+}
+
+// Turns a code-page file (or a new, empty one) into UTF-16 with a byte-order
+// mark, which the profile functions then keep writing in.
+bool ConvertToUtf16(const std::wstring& file) {
+    std::string bytes;
+    {
+        UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!in) return false;
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(in.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!bytes.empty() && (!::ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
+                                           nullptr) || read != bytes.size()))
+            return false;
+    }
+    std::wstring text(1, L'\xFEFF');
+    if (!bytes.empty()) {
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        if (length <= 0) return false;
+        text.resize(1 + static_cast<std::size_t>(length));
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data() + 1, length);
+    }
+    UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    return out && ::WriteFile(out.get(), text.data(), size, &written, nullptr) && written == size;
+}
+
+// The copy must be on the disk before it takes the settings file's place, or
+// a power loss right after a save could leave an empty file where the
+// settings were.
+bool FlushToDisk(const std::wstring& file) noexcept {
+    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return handle && ::FlushFileBuffers(handle.get());
+}
+
+// A settings file that is a link to another place stays a link: the file it
+// names is the one replaced.
+std::wstring LinkTarget(const std::wstring& file) {
+    UniqueFile handle(::CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return file;
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), buffer, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= MAX_PATH * 2) return file;
+    std::wstring target(buffer, length);
+    // "\\?\C:\..." and "\\?\UNC\server\..." back to the usual spellings.
+    if (target.rfind(L"\\\\?\\UNC\\", 0) == 0) target = L"\\\\" + target.substr(8);
+    else if (target.rfind(L"\\\\?\\", 0) == 0) target = target.substr(4);
+    return target;
+}
+
 }  // namespace
+
+std::wstring StoredProfileValue(std::wstring_view value) {
+    std::wstring stored(value);
+    // The profile functions drop one pair of quotes around a whole value when
+    // they read it, and the blanks at either end: an argument such as "a b.txt"
+    // would lose its quotes and "  -x  " its blanks. One more pair of quotes
+    // keeps the value as it was written.
+    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    const bool quoted = stored.size() >= 2 && (stored.front() == L'"' || stored.front() == L'\'') &&
+                        stored.back() == stored.front();
+    if (quoted || (!stored.empty() && (blank(stored.front()) || blank(stored.back()))))
+        stored = L'"' + stored + L'"';
+    return stored;
+}
 
 std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
                                                     std::wstring_view key) const {
@@ -64,14 +155,7 @@ std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
 
 void ProfileTransaction::WriteString(std::wstring_view section, std::wstring_view key,
                                      std::wstring_view value) {
-    std::wstring stored(value);
-    // The profile functions drop one pair of quotes around a whole value when they
-    // read it, so an argument such as "a b.txt" would come back without its
-    // quotes: one more pair keeps the value as it was written.
-    if (stored.size() >= 2 && (stored.front() == L'"' || stored.front() == L'\'') &&
-        stored.back() == stored.front())
-        stored = L'"' + stored + L'"';
-    pending_.push_back({std::wstring(section), std::wstring(key), std::move(stored), false});
+    pending_.push_back({std::wstring(section), std::wstring(key), StoredProfileValue(value), false});
 }
 
 void ProfileTransaction::EraseSection(std::wstring_view section) {
@@ -85,7 +169,8 @@ void ProfileTransaction::Commit() {
 }
 
 void ProfileTransaction::Apply(const std::vector<Change>& changes) {
-    const wchar_t* file = fileName_.c_str();
+    const std::wstring target = LinkTarget(fileName_);
+    const wchar_t* file = target.c_str();
     const DWORD attributes = ::GetFileAttributesW(file);
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
@@ -102,7 +187,7 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         throw SettingsWriteError(fileName_);
 
-    std::wstring folder = FolderOfFile(fileName_);
+    std::wstring folder = FolderOfFile(target);
     if (folder.empty()) folder = L".";
     wchar_t tempName[MAX_PATH];
     if (!::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName))
@@ -114,6 +199,15 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     if (exists && !::CopyFileW(file, temp.path().c_str(), FALSE))
         throw SettingsWriteError(fileName_);
 
+    // Text the code page cannot hold would be stored as "?" or as a look-alike
+    // (another file's name): such a file is kept in UTF-16 from now on. Files
+    // whose text fits stay in the code page, byte for byte as before.
+    if (!IsUtf16File(temp.path()) && !std::all_of(changes.begin(), changes.end(), [](const Change& c) {
+            return FitsCodePage(c.section) && FitsCodePage(c.key) && FitsCodePage(c.value);
+        })) {
+        if (!ConvertToUtf16(temp.path())) throw SettingsWriteError(fileName_);
+    }
+
     for (const Change& change : changes) {
         const BOOL written =
             change.erase
@@ -124,6 +218,7 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
         if (!written) throw SettingsWriteError(fileName_);
     }
     ForgetCachedProfile(temp.path());
+    if (!FlushToDisk(temp.path())) throw SettingsWriteError(fileName_);
 
     if (!::MoveFileExW(temp.path().c_str(), file,
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

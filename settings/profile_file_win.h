@@ -11,6 +11,10 @@
 
 namespace tdx {
 
+// The text stored for a value, so that the profile functions read back exactly
+// the value (they drop blanks at both ends and one pair of quotes).
+std::wstring StoredProfileValue(std::wstring_view value);
+
 class ProfileFile final : public SettingsReader {
 public:
     explicit ProfileFile(std::wstring fileName) : fileName_(std::move(fileName)) {}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/ini_values.h"
+#include "settings/item_lists.h"
 #include "settings/options_io.h"
 #include "settings/settings_folder_win.h"
 #include "settings/temp_settings_win.h"
@@ -92,6 +93,61 @@ TEST_F(ProfileFileTest, QuotedValuesComeBackWithTheirQuotes) {
     EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName1"), L"'single'");
     EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName2"), L"\"open -x");
     EXPECT_EQ(reader.ReadString(L"Program", L"ArgumentName3"), L"\"\"");
+}
+
+// Values the file once lost or changed: blank titles and blank-edged values,
+// quoted paths, text outside the system code page. Run under code page 932 and,
+// by its own ctest entry, 1252 (TDX_EXPECT_ACP names the one expected).
+TEST_F(ProfileFileTest, HostileValuesComeBackExactlyInEitherCodePage) {
+    wchar_t expected[16] = {};
+    if (::GetEnvironmentVariableW(L"TDX_EXPECT_ACP", expected, 16)) {
+        ASSERT_EQ(std::to_wstring(::GetACP()), expected);
+    }
+
+    const struct {
+        const wchar_t* title;
+        const wchar_t* exe;
+        const wchar_t* argument;
+    } rows[] = {
+        {L"   ", L"C:\\windows\\notepad.exe", L"  -x  "},
+        {L"\tedged ", L"\"C:\\My Tools\\app.exe\"", L"\"a b.txt\""},
+        {L"Windows の終了", L"C:\\café\\résumé.doc", L"-- \t"},
+        {L"한국어 中文", L"C:\\데이터\\报告.txt", L""},
+        {L"last", L"C:\\plain.exe", L"plain"},
+    };
+    ItemList items;
+    for (const auto& row : rows) {
+        LaunchItem item;
+        item.Title = row.title;
+        item.ExeFileName = row.exe;
+        item.ArgumentName = row.argument;
+        items.push_back(item);
+    }
+    const std::wstring file = SettingsFileName(1);
+    ProfileTransaction writer(file);
+    WriteItemSection(writer, L"Program", items);
+    writer.Commit();
+    const std::vector<LaunchItem> back = ReadItemSection(ProfileFile(file), L"Program");
+    ASSERT_EQ(back.size(), std::size(rows));
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        EXPECT_EQ(back[i].Title, rows[i].title) << i;
+        EXPECT_EQ(back[i].ExeFileName, rows[i].exe) << i;
+        EXPECT_EQ(back[i].ArgumentName, rows[i].argument) << i;
+    }
+    EXPECT_EQ(ReadBytes(file).rfind("\xFF\xFE", 0), 0u) << "kept in UTF-16";
+
+    // An empty title would end the list there: the entries after it stay.
+    items[1].Title.clear();
+    ProfileTransaction again(SettingsFileName(2));
+    WriteItemSection(again, L"Program", items);
+    again.Commit();
+    EXPECT_EQ(ReadItemSection(ProfileFile(SettingsFileName(2)), L"Program").size(), std::size(rows));
+
+    // Text that fits leaves the file in the code page.
+    ProfileTransaction plain(SettingsFileName(3));
+    WriteText(plain, L"Program", L"Title0", L"  plain  ");
+    plain.Commit();
+    EXPECT_EQ(ReadBytes(SettingsFileName(3)), "[Program]\r\nTitle0=\"  plain  \"\r\n");
 }
 
 TEST_F(ProfileFileTest, JapaneseTextIsStoredAsShiftJis) {
