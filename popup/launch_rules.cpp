@@ -39,8 +39,9 @@ std::wstring ExpandEnvironmentReferences(std::wstring_view text, const Environme
 }
 
 std::wstring WorkingFolderFor(const LaunchItem& item, const EnvironmentLookup& lookup) {
-    const std::wstring folder =
-        item.DirectoryName.empty() ? FolderPartOf(item.ExeFileName) : item.DirectoryName;
+    const std::wstring folder = item.DirectoryName.empty()
+                                    ? FolderPartOf(WithoutSurroundingQuotes(item.ExeFileName))
+                                    : WithoutSurroundingQuotes(item.DirectoryName);
     return ExpandEnvironmentReferences(folder, lookup);
 }
 
@@ -61,7 +62,9 @@ LaunchPlan PlanRunEntry(const Trays& trays, std::int32_t tray, std::int32_t inde
         plan.Keyword = item.ExeFileName;
     } else {
         plan.Kind = LaunchKind::ShellOpen;
-        plan.File = item.ExeFileName;
+        // Stored quotes would be part of the name the shell looks for; the
+        // arguments keep theirs, the program parses them.
+        plan.File = WithoutSurroundingQuotes(item.ExeFileName);
         plan.Parameters = item.ArgumentName;
         plan.Directory = WorkingFolderFor(item, lookup);
     }

@@ -19,7 +19,8 @@ bool HasProgramExtension(std::wstring_view path) noexcept {
 }
 
 IconHandle LoadItemIcon(const IconServices& services, std::uint32_t status,
-                        const std::wstring& iconFileName, std::int32_t iconIndex) {
+                        const std::wstring& storedIconFileName, std::int32_t iconIndex) {
+    const std::wstring iconFileName = WithoutSurroundingQuotes(storedIconFileName);
     if (iconIndex != -1) {
         const std::wstring file =
             EqualsIgnoringCase(iconFileName, kOwnProgramIconSource) ? services.OwnProgramPath() : iconFileName;

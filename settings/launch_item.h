@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tdx {
 
@@ -36,5 +37,12 @@ struct LaunchItem {
         Status = (Status & ~ItemStatus::DirectKeyMask) | (static_cast<std::uint32_t>(code) << 8);
     }
 };
+
+// A path as the shell's "copy as path" gives it, in one pair of double quotes,
+// names the same file without them: one surrounding pair is removed.
+inline std::wstring WithoutSurroundingQuotes(std::wstring_view path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    return std::wstring(path);
+}
 
 }  // namespace tdx

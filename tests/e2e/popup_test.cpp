@@ -391,7 +391,11 @@ TEST_F(LaunchTest, EnterStartsTheProgramWithItsArgumentsAndWorkingFolder) {
                   ProgramEntry(1, L"一時フォルダで", 0, L"%TDX_HELPERS%\\record_launch.exe",
                                L"second", L"%TEMP%") +
                   // Direct key "R": pressing R runs it at once.
-                  ProgramEntry(2, L"キーで", 'R' << 8, helper, L"third", L"%TEMP%"));
+                  ProgramEntry(2, L"キーで", 'R' << 8, helper, L"third", L"%TEMP%") +
+                  // File and folder in quotes, as "copy as path" gives them (stored
+                  // with one more pair, which reading drops).
+                  ProgramEntry(3, L"引用符", 'Q' << 8, L"\"\"" + helper + L"\"\"", L"fourth",
+                               L"\"\"%TEMP%\"\""));
     ASSERT_TRUE(tiledex.Start());
 
     ASSERT_TRUE(tiledex.ShowPopupByHotKey());
@@ -425,6 +429,14 @@ TEST_F(LaunchTest, EnterStartsTheProgramWithItsArgumentsAndWorkingFolder) {
     ASSERT_TRUE(WaitForRecord(record));
     EXPECT_NE(record.commandLine.find(L"third"), std::wstring::npos);
     EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    PressKeys({'Q'});
+    ASSERT_TRUE(WaitForRecord(record)) << "a quoted file name did not start";
+    EXPECT_NE(record.commandLine.find(L"fourth"), std::wstring::npos);
+    folder = Lower(record.folder);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    EXPECT_EQ(folder, expected) << "the quoted folder";
 }
 
 }  // namespace
