@@ -14,11 +14,7 @@ namespace {
 // Whether the window's thread answers at all within the time-out. A hung
 // window must not be made the foreground either: the foreground change waits
 // for the old foreground's thread on some systems.
-bool Answers(HWND window) noexcept {
-    DWORD_PTR ignored = 0;
-    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                                 kCloseRequestTimeoutMs, &ignored) != 0;
-}
+bool Answers(HWND window) noexcept { return WindowAnswers(window, kCloseRequestTimeoutMs); }
 
 // Asks a window to close as its own close box would. A window that does not
 // answer within the time-out is left as it is, so a hung program never holds

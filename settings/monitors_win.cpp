@@ -15,11 +15,20 @@ BOOL CALLBACK CollectMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM data) noexce
     return TRUE;
 }
 
+bool WindowAnswers(HWND window, UINT timeoutMs) noexcept {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
 void ForceForeground(HWND window) noexcept {
     const DWORD own = ::GetCurrentThreadId();
-    const DWORD foreground = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    const HWND current = ::GetForegroundWindow();
+    const DWORD foreground = ::GetWindowThreadProcessId(current, nullptr);
     // A thread cannot attach to itself, and there may be no foreground window.
-    const bool attached = foreground != 0 && foreground != own && ::AttachThreadInput(own, foreground, TRUE);
+    // Attached to a program that does not answer, the foreground change can
+    // wait on it for good: then the window only asks for the foreground.
+    const bool attached = foreground != 0 && foreground != own && !::IsHungAppWindow(current) &&
+                          WindowAnswers(current, kForegroundAnswerMs) && ::AttachThreadInput(own, foreground, TRUE);
     // The result is not reported: the callers have nothing to do when the
     // system refuses the foreground.
     ::SetForegroundWindow(window);

@@ -16,4 +16,11 @@ BOOL CALLBACK CollectMonitorRect(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM d
 // foreground: the calling thread's input is attached to that thread meanwhile.
 void ForceForeground(HWND window) noexcept;
 
+// How long ForceForeground waits for the program in front to show it is alive.
+inline constexpr UINT kForegroundAnswerMs = 500;
+
+// Whether the window's thread takes a message within the time-out; a hung one
+// does not, and one that has not answered for seconds is not even waited for.
+bool WindowAnswers(HWND window, UINT timeoutMs) noexcept;
+
 }  // namespace tdx

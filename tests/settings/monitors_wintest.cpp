@@ -55,12 +55,19 @@ TEST(ForceForeground, TakesTheForegroundFromAnotherThread) {
     std::atomic<HWND> theirs{nullptr};
     std::atomic<bool> ready{false};
     std::atomic<bool> done{false};
+    std::atomic<bool> hang{false}, hanging{false};
     std::thread other([&] {
         HWND w = MakeWindow(L"theirs");
         ::SetForegroundWindow(w);
         theirs = w;
         ready = true;
         while (!done) {
+            if (hang.exchange(false)) {
+                // Takes the foreground back, then answers nothing for a while.
+                ::SetForegroundWindow(w);
+                hanging = true;
+                ::Sleep(2500);
+            }
             MSG msg;
             while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
             ::Sleep(10);
@@ -79,6 +86,15 @@ TEST(ForceForeground, TakesTheForegroundFromAnotherThread) {
     EXPECT_EQ(WaitForForeground(mine), mine);
 
     // Asking for a window that already has the foreground changes nothing.
+    ForceForeground(mine);
+    EXPECT_EQ(WaitForForeground(mine), mine);
+
+    // The window in front stops answering: it is not waited for, and the
+    // foreground still comes over.
+    EXPECT_TRUE(WindowAnswers(theirs, 1000));
+    hang = true;
+    while (!hanging) ::Sleep(10);
+    EXPECT_FALSE(WindowAnswers(theirs, 200)) << "a hung window was taken for alive";
     ForceForeground(mine);
     EXPECT_EQ(WaitForForeground(mine), mine);
 
