@@ -8,7 +8,7 @@ bool IsTaskWindow(const WindowFacts& window, WindowHandle residentMain) {
     if (window.Title.empty()) return false;
     if (window.HasOwner) return false;
     if (window.ExStyle != 0 && (window.ExStyle & kExStyleWindowEdge) == 0) return false;
-    if (!window.Visible) return false;
+    if (!window.Visible || window.Cloaked) return false;
     if (window.Window == residentMain) return false;
     return window.ClassName != L"Progman";  // case-sensitive on purpose
 }

@@ -21,14 +21,17 @@ struct WindowFacts {
     bool HasOwner = false;
     std::uint32_t ExStyle = 0;
     bool Visible = false;  // minimised windows are visible
+    // Visible to the window system but not shown: a suspended store app, a
+    // window on another virtual desktop.
+    bool Cloaked = false;
 };
 
 inline constexpr std::uint32_t kExStyleWindowEdge = 0x100;
 inline constexpr std::size_t kMaxTaskTitle = 254;
 
-// A titled, unowned, visible window that is not the program's own main window
-// nor the desktop's "Progman"; with extended style bits it must carry
-// WS_EX_WINDOWEDGE (a tool window alone is left out).
+// A titled, unowned, visible and not cloaked window that is not the program's
+// own main window nor the desktop's "Progman"; with extended style bits it must
+// carry WS_EX_WINDOWEDGE (a tool window alone is left out).
 bool IsTaskWindow(const WindowFacts& window, WindowHandle residentMain);
 
 // The window text as the Task tray keeps it: at most 254 characters, never

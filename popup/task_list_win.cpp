@@ -36,6 +36,19 @@ struct EnumContext {
     std::wstring scratch;
 };
 
+bool SystemCloaked(HWND window) noexcept {
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    static const GetAttribute get = [] {
+        HMODULE dwm = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return dwm ? reinterpret_cast<GetAttribute>(::GetProcAddress(dwm, "DwmGetWindowAttribute")) : nullptr;
+    }();
+    constexpr DWORD kDwmwaCloaked = 14;
+    DWORD cloaked = 0;
+    return get && SUCCEEDED(get(window, kDwmwaCloaked, &cloaked, sizeof(cloaked))) && cloaked != 0;
+}
+
+CloakedQuery cloakedQuery = SystemCloaked;
+
 BOOL CALLBACK CollectWindow(HWND window, LPARAM data) noexcept {
     auto* context = reinterpret_cast<EnumContext*>(data);
     // A top-level window's parent is the desktop, which is always visible, so
@@ -58,6 +71,8 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) noexcept {
         const int length = ::InternalGetWindowText(window, title, 255);
         if (length <= 0) return TRUE;  // untitled windows are not listed
         facts.Title.assign(title, static_cast<std::size_t>(length));
+        facts.Cloaked = cloakedQuery(window);
+        if (facts.Cloaked) return TRUE;
         facts.ClassName = context->ClassNameOf(window);
         context->windows.push_back(std::move(facts));
     } catch (...) {
@@ -120,6 +135,8 @@ std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon
                          },
                          applicationIcon);
 }
+
+void SetCloakedQuery(CloakedQuery query) noexcept { cloakedQuery = query ? query : SystemCloaked; }
 
 void ActivateTask(HWND window) noexcept {
     if (!::IsWindow(window)) return;

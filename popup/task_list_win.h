@@ -18,6 +18,12 @@ inline constexpr UINT kTaskIconTimeoutMs = 150;
 std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon,
                                         UINT iconTimeoutMs = kTaskIconTimeoutMs);
 
+// Whether a window is cloaked. The system's answer comes from the desktop
+// window manager (loaded at run time; none before Windows 8); tests put in
+// their own, since Wine cloaks nothing. Null puts the system's back.
+using CloakedQuery = bool (*)(HWND window);
+void SetCloakedQuery(CloakedQuery query) noexcept;
+
 // Brings a task's window to the front, restoring it when it is minimised. A
 // window that has gone meanwhile is ignored.
 void ActivateTask(HWND window) noexcept;
