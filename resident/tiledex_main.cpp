@@ -1,5 +1,7 @@
 #include "resident/tiledex_main.h"
 
+#include <exception>
+
 #include <shellapi.h>
 
 #include "dialogs/about_form.h"
@@ -294,15 +296,31 @@ void TTiledexMain::SwitchEnvironment(int slot) {
             const std::wstring text = L"設定ファイル" + SettingsFileTitle(fileNumber) + L"が見つかりません。";
             ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK);
         } else {
+            // All or nothing for the user: file 1 names the new environment
+            // first, and when that fails nothing has changed. Once it is
+            // written every step runs, so the menu, the hotkey, the hook and
+            // the lists all belong to the new environment even when its System
+            // list cannot be written back; that failure is reported afterwards.
+            EnvironmentTable next = table;
+            next.IniNo = slot;
+            WriteCurrentEnvironment(app_.Items, next);
             table.IniNo = slot;
-            ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber);
+            std::exception_ptr failure;
+            const auto step = [&failure](const auto& work) {
+                try {
+                    work();
+                } catch (...) {
+                    if (!failure) failure = std::current_exception();
+                }
+            };
+            step([&] { ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber); });
             UnregisterPopupHotKey();
-            ReadOptions(fileNumber, app_.Options);
+            step([&] { ReadOptions(fileNumber, app_.Options); });
             RegisterPopupHotKey();
             ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
-            ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber);
-            envItemChecked_ = table.IniNo;
-            WriteCurrentEnvironment(app_.Items, table);
+            step([&] { ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber); });
+            RefreshEnvironmentMenu();
+            if (failure) std::rethrow_exception(failure);
         }
     }
     RefreshEnvironmentMenu();

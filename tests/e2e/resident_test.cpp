@@ -307,5 +307,52 @@ TEST(Resident, EnvironmentMenuSwitchesOptionsAndRemembersTheChoice) {
     EXPECT_EQ(currentSlot(), L"1");
 }
 
+// Dismisses the one message box the program shows; false when none came.
+bool DismissMessage(TiledexProcess& tiledex) {
+    HWND box = nullptr;
+    if (!WaitUntil([&] {
+            box = FindProcessWindow(L"#32770", tiledex.ProcessId());
+            return box && ::IsWindowVisible(box);
+        }))
+        return false;
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return WaitUntil([&] { return !::IsWindow(box); });
+}
+
+// A switch that fails half-way leaves one environment current, never parts of two.
+TEST(Resident, EnvironmentSwitchIsAllOrNothing) {
+    TiledexProcess tiledex;
+    const auto folder = tiledex.SettingsFolder();
+    const auto first = folder / L"tiledex.ini", second = folder / L"tiledex2.ini";
+    WriteSettingsFile(first, "[Option]\r\nIniNo=1\r\nIniMax=2\r\nIniOrder1=1\r\nIniOrder2=2\r\n"
+                             "IniPopup1=1\r\nIniPopup2=1\r\nIniName1=Home\r\nIniName2=Work\r\n");
+    // No System list: switching there writes the default one back.
+    WriteSettingsFile(second, "[Option]\r\nVkKey=75\r\n");
+    ASSERT_TRUE(tiledex.Start());
+    const auto storedSlot = [&] {
+        ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, first.c_str());
+        return ::GetPrivateProfileIntW(L"Option", L"IniNo", 0, first.c_str());
+    };
+
+    // File 1 cannot name the new environment: the old one stays, wholly.
+    ::SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, '2'));
+    EXPECT_TRUE(DismissMessage(tiledex));
+    ::SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(storedSlot(), 1u);
+    EXPECT_FALSE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'K'));
+
+    // The new environment's System list cannot be written back: it still
+    // becomes current everywhere, and the failure is reported.
+    ::SetFileAttributesW(second.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, '2'));
+    EXPECT_TRUE(DismissMessage(tiledex));
+    ::SetFileAttributesW(second.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(storedSlot(), 2u);
+    EXPECT_TRUE(WaitUntil([] { return !HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'K'); }));
+    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
+}
+
 }  // namespace
 }  // namespace tdx::test
