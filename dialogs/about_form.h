@@ -2,12 +2,35 @@
 #pragma once
 
 #include "winbase/form_window.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 
+enum AboutControlId : int {
+    kAboutImageId = 501,
+    kAboutNameLabelId = 502,
+    kAboutVersionLabelId = 503,
+};
+
+// The maker's line under the version.
+inline constexpr wchar_t kMakerName[] = L"Tiledex Workshop";
+
 class TAboutForm : public FormWindow {
 public:
-    TAboutForm() noexcept : FormWindow(L"TAboutForm", L"バージョン情報", 280, 130) {}
+    TAboutForm() noexcept : FormWindow(L"TAboutForm", L"バージョン情報", 150, 140) {}
+
+    bool Create(HWND owner);
+    void Button1Click() noexcept { Hide(); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void FormShow() noexcept;
+
+    UniqueFont font_;
+    UniqueFont nameFont_;
+    UniqueIcon icon_;
 };
 
 }  // namespace tdx

@@ -1,13 +1,99 @@
-// The item editor: one entry's icon, file, title, direct key, parameters and folder.
+// The item editor: one entry's title, direct key, icon, target, parameters and
+// working folder, edited in place in the Program or System tray.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "popup/app_state.h"
 #include "winbase/form_window.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 
+enum SettingControlId : int {
+    kSettingDirectLabelId = 601,
+    kSettingDirectEditId,
+    kSettingShiftCheckId,
+    kSettingTitleLabelId,
+    kSettingTitleEditId,
+    kSettingIconFileLabelId,
+    kSettingIconEditId,
+    kSettingBrowseButtonId,
+    kSettingIconLabelId,
+    kSettingIconScrollBoxId,
+    kSettingExeLabelId,
+    kSettingExeEditId,
+    kSettingExeBrowseButtonId,
+    kSettingArgumentLabelId,
+    kSettingArgumentEditId,
+    kSettingDirectoryLabelId,
+    kSettingDirectoryEditId,
+    kSettingOkButtonId = IDOK,
+    kSettingCancelButtonId = IDCANCEL,
+};
+
+// Width of one cell of the icon strip, in design pixels.
+inline constexpr int kIconCell = 40;
+
 class TSettingForm : public FormWindow {
 public:
-    TSettingForm() noexcept : FormWindow(L"TSettingForm", L"設定変更", 360, 300) {}
+    explicit TSettingForm(AppState& app) noexcept
+        : FormWindow(L"TSettingForm", L"設定変更", 417, 359), app_(app) {}
+    ~TSettingForm() override;
+
+    bool Create(HWND owner);
+    // Loads the entry at (tray, index); false (and the editor stays hidden)
+    // when there is no such entry. The caller shows the editor afterwards.
+    bool OpenItemEditor(std::int32_t tray, std::int32_t index, bool saveOnOk);
+    // Shows the editor centred over the rectangle, with the strip scrolled to
+    // the chosen icon and the focus in the key box.
+    void ShowCentredOver(const RECT& rect) noexcept;
+
+    std::int32_t SelectedIcon() const noexcept { return selectedIcon_; }
+    std::size_t IconCount() const noexcept { return iconStrip_.size(); }
+
+    void OKButtonClick() noexcept;
+    void CancelButtonClick() noexcept { Hide(); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    friend LRESULT CALLBACK SettingEditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+    friend LRESULT CALLBACK IconScrollBoxProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+
+    HWND Item(int id) const noexcept { return ::GetDlgItem(hwnd(), id); }
+    void FocusOk() noexcept { ::SetFocus(Item(kSettingOkButtonId)); }
+    void Warn(const wchar_t* text) noexcept;
+
+    int BuildIconStrip(const std::wstring& file) noexcept;
+    void ClearIconStrip() noexcept;
+    void LayoutIconStrip() noexcept;
+    void ScrollIconStripTo(int position) noexcept;
+    void PaintIconStrip(HDC dc) noexcept;
+    void IconPaintBoxMouseDown(int x) noexcept;
+
+    // Enter in the edit boxes, and the typed keys of DirectEdit; true when swallowed.
+    bool EditEnter(int id) noexcept;
+    bool DirectEditChar(wchar_t c) noexcept;
+    bool DirectEditKeyDown(WPARAM key) noexcept;
+    void ShiftCheckClick() noexcept;
+    void BrowseButtonClick() noexcept;
+    void ExeBrowseButtonClick() noexcept;
+    void IconChosen(const std::wstring& file) noexcept;
+
+    AppState& app_;
+    UniqueFont font_;
+    std::int32_t tray_ = 0;
+    std::int32_t index_ = 0;
+    bool saveOnOk_ = false;
+    std::uint32_t flagByte_ = 0;
+    std::int32_t selectedIcon_ = -1;
+    std::vector<HICON> iconStrip_;
+    int stripScroll_ = 0;
+    std::wstring lastIconFile_, lastExeFile_, lastFolder_;
 };
 
 }  // namespace tdx

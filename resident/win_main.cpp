@@ -45,7 +45,7 @@ int Run() {
     TDeleteForm deleteForm;
     TOptionForm optionForm;
     TAboutForm aboutForm;
-    TSettingForm settingForm;
+    TSettingForm settingForm(app);
     TConfigForm configForm;
     TSelectForm selectForm;
     TChangeForm changeForm;
@@ -60,11 +60,13 @@ int Run() {
     changeForm.Create(owner);
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
-    // "設定変更" of the entry menu: the item editor, centred over the popup.
-    app.OpenItemEditor = [&popup, &settingForm](std::int32_t /*tray*/, std::int32_t /*index*/) {
+    // "設定変更" of the entry menu: the item editor, centred over the popup; OK
+    // stores both lists.
+    app.OpenItemEditor = [&popup, &settingForm](std::int32_t tray, std::int32_t index) {
+        if (!settingForm.OpenItemEditor(tray, index, true)) return;
         RECT r{};
         ::GetWindowRect(popup.hwnd(), &r);
-        ShowFormAlignedToRect(settingForm.hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, 4);
+        settingForm.ShowCentredOver(r);
     };
 
     MSG msg{};

@@ -5,11 +5,13 @@
 //   demo_driver popup
 //   demo_driver menu <command id> <window class>
 //   demo_driver close <window class>
+//   demo_driver keys <key>... then wait <window class>   (keys: a letter, SPACE, ENTER, ESC, DOWN, RIGHT)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string_view>
 
 namespace {
 
@@ -65,6 +67,23 @@ int wmain(int argc, wchar_t** argv) {
         if (!main) return 1;
         ::PostMessageW(main, WM_COMMAND, std::wcstoul(argv[2], nullptr, 10), 0);
         return PrintRect(WaitForWindow(argv[3]));
+    }
+    if (argc >= 2 && std::wcscmp(argv[1], L"keys") == 0) {
+        int i = 2;
+        for (; i < argc && std::wcscmp(argv[i], L"then") != 0; ++i) {
+            const std::wstring_view key = argv[i];
+            WORD vk = key.size() == 1 ? static_cast<WORD>(key[0]) : key == L"SPACE" ? VK_SPACE
+                      : key == L"ENTER" ? VK_RETURN : key == L"ESC" ? VK_ESCAPE
+                      : key == L"DOWN" ? VK_DOWN : key == L"RIGHT" ? VK_RIGHT : 0;
+            INPUT in[2]{};
+            in[0].type = in[1].type = INPUT_KEYBOARD;
+            in[0].ki.wVk = in[1].ki.wVk = vk;
+            in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            ::SendInput(2, in, sizeof(INPUT));
+            ::Sleep(300);
+        }
+        if (i + 2 < argc && std::wcscmp(argv[i + 1], L"wait") == 0) return PrintRect(WaitForWindow(argv[i + 2]));
+        return 0;
     }
     if (argc >= 3 && std::wcscmp(argv[1], L"close") == 0) {
         if (HWND window = ::FindWindowW(argv[2], nullptr)) ::PostMessageW(window, WM_CLOSE, 0, 0);

@@ -21,15 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string CodePage932(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
-
 std::wstring FromUtf8(const std::string& text) {
     const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
                                            nullptr, 0);

@@ -16,15 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string CodePage932(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
-
 // A press of one button at a screen point with modifier keys held around it.
 void ClickAt(int x, int y, DWORD down, DWORD up, std::initializer_list<WORD> modifiers = {}) {
     // The press goes where the pointer is: wait until it has arrived. Wine

@@ -128,6 +128,15 @@ INPUT MouseInput(int x, int y, DWORD flags) {
 
 }  // namespace
 
+std::string CodePage932(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                          nullptr, nullptr);
+    return out;
+}
+
 void MoveMouseTo(int x, int y) {
     INPUT in = MouseInput(x, y, 0);
     ::SendInput(1, &in, sizeof(INPUT));

@@ -46,6 +46,8 @@ void WriteSettingsFile(const std::filesystem::path& file, const std::string& con
 
 // Moves the mouse with real input (absolute screen pixels), and clicks.
 void MoveMouseTo(int x, int y);
+// Text in code page 932, as the settings files of a Japanese system hold it.
+std::string CodePage932(const std::wstring& text);
 void LeftClickAt(int x, int y);
 
 // Screen pixels as they are shown, read from the screen DC (PrintWindow returns
