@@ -77,6 +77,12 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
         if (handlers_.mouseDown)
             handlers_.mouseDown(msg, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam);
         return 0;
+    case WM_LBUTTONUP:
+        if (handlers_.mouseUp) handlers_.mouseUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (handlers_.captureLost) handlers_.captureLost();
+        return 0;
     case WM_CTLCOLORSTATIC: {
         // Labels inside (the name label) are black on button face.
         HDC dc = reinterpret_cast<HDC>(wParam);

@@ -17,6 +17,9 @@ public:
         std::function<void(int x, int y)> mouseMove;
         // WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN; keys as in wParam.
         std::function<void(UINT message, int x, int y, WPARAM keys)> mouseDown;
+        // WM_LBUTTONUP, and the loss of the mouse capture (a drag that ends).
+        std::function<void(int x, int y)> mouseUp;
+        std::function<void()> captureLost;
     };
 
     bool Create(HWND parent, const wchar_t* className, int id, Handlers handlers);

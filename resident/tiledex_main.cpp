@@ -120,8 +120,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
 
 void TTiledexMain::OpenIconRegistration() noexcept {
     if (!CloseOtherWindows(1) || !windows_.configForm) return;
-    ::SetForegroundWindow(windows_.configForm->hwnd());
-    windows_.configForm->Show();
+    windows_.configForm->OpenRegistration();
 }
 
 void TTiledexMain::RegisterPopupHotKey() noexcept {

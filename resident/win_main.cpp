@@ -42,11 +42,11 @@ int Run() {
     if (!mainWindow.Create()) return 1;
 
     TTdxMainForm popup(app);
-    TDeleteForm deleteForm;
+    TDeleteForm deleteForm(app);
     TOptionForm optionForm;
     TAboutForm aboutForm;
     TSettingForm settingForm(app);
-    TConfigForm configForm;
+    TConfigForm configForm(app, settingForm, deleteForm);
     TSelectForm selectForm;
     TChangeForm changeForm;
     const HWND owner = mainWindow.hwnd();

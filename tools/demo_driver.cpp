@@ -23,7 +23,11 @@ HWND VisibleWindow(const wchar_t* className) {
 HWND WaitForWindow(const wchar_t* className) {
     for (int i = 0; i < 100; ++i) {
         if (HWND window = VisibleWindow(className)) {
-            ::Sleep(700);  // let it paint
+            // Once its thread is idle again the window has painted; give the
+            // X server a moment to show it.
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+            ::Sleep(700);
             return window;
         }
         ::Sleep(100);

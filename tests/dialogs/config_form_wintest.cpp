@@ -1,0 +1,152 @@
+// The icon registration dialog on the popup's real lists: files dropped from
+// the shell land at the cell under the mouse (long paths whole), Cancel puts
+// lists and width back, OK stores them, and the delete confirmation removes
+// the entry it was opened for even after the list changed under it.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/config_form.h"
+#include "dialogs/delete_form.h"
+#include "dialogs/setting_form.h"
+#include "settings/item_context_win.h"
+#include "settings/profile_file_win.h"
+#include "settings/settings_folder_win.h"
+#include "settings/temp_settings_win.h"
+
+namespace tdx::test {
+namespace {
+
+LaunchItem Entry(const wchar_t* title) {
+    LaunchItem item;
+    item.Title = title;
+    item.ExeFileName = std::wstring(L"C:\\windows\\") + title + L".exe";
+    return item;
+}
+
+// A drop as the shell makes it: DROPFILES followed by the wide file names.
+HDROP MakeDrop(const std::vector<std::wstring>& files) {
+    std::size_t chars = 1;
+    for (const auto& f : files) chars += f.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* p = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const auto& f : files) {
+        f.copy(p, f.size());
+        p += f.size() + 1;
+    }
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+std::vector<std::wstring> Titles(const ItemList& items) {
+    std::vector<std::wstring> titles;
+    for (const auto& item : items) titles.push_back(item.Title);
+    return titles;
+}
+
+class ConfigFormTest : public TempSettingsTest {
+protected:
+    void SetUp() override {
+        TempSettingsTest::SetUp();
+        app.Items = MakeProgramItemContext([] {}, [] {});
+        app.Trays[kProgramTray].Items = {Entry(L"A"), Entry(L"B")};
+        ASSERT_TRUE(setting.Create(nullptr));
+        ASSERT_TRUE(remove.Create(nullptr));
+        ASSERT_TRUE(form.Create(nullptr));
+    }
+    void TearDown() override {
+        FreeItemList(app.Items, app.Trays[kProgramTray].Items, true);
+        FreeItemList(app.Items, app.Trays[kSystemTray].Items, true);
+        TempSettingsTest::TearDown();
+    }
+    // Drops the files with the mouse over a cell of the Program grid.
+    void DropAt(int cell, const std::vector<std::wstring>& files) {
+        RECT box{};
+        ::GetWindowRect(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), &box);
+        const POINT target{box.left + cell * 40 + 20, box.top + 20};
+        ::SetCursorPos(target.x, target.y);
+        // The pointer moves through the window system, not at once.
+        for (int i = 0; i < 200; ++i) {
+            POINT at{};
+            ::GetCursorPos(&at);
+            if (at.x == target.x && at.y == target.y) break;
+            ::Sleep(10);
+        }
+        ::SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files)), 0);
+    }
+
+    AppState app;
+    TSettingForm setting{app};
+    TDeleteForm remove{app};
+    TConfigForm form{app, setting, remove};
+};
+
+TEST_F(ConfigFormTest, DropsLandAtTheCellCancelPutsBackAndOkStores) {
+    form.OpenRegistration();
+    ASSERT_TRUE(::IsWindowVisible(form.hwnd()));
+    const std::wstring longPath = L"C:\\" + std::wstring(280, L'x') + L"\\long.txt";
+    DropAt(1, {L"C:\\data\\one.txt", L"C:\\tools\\two.exe", longPath});
+    const ItemList& items = app.Trays[kProgramTray].Items;
+    // Inserted one by one at the same cell: they read in reverse order.
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"long.txt", L"two.exe", L"one.txt", L"B"}));
+    EXPECT_EQ(items[1].ExeFileName, longPath) << "a long path is read whole";
+    EXPECT_EQ(items[2].IconIndex, 0) << "a program shows its first icon";
+    EXPECT_EQ(items[3].IconIndex, -1);
+    EXPECT_EQ(items[3].DirectoryName, L"C:\\data");
+
+    // Twelve across widens the dialog to 12 × 40 + 18 pixels.
+    HWND combo = ::GetDlgItem(form.hwnd(), kWidthComboBoxId);
+    ::SendMessageW(combo, CB_SETCURSEL, 12 - 3, 0);
+    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kWidthComboBoxId, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(app.Options.ColMax, 12);
+    RECT window{};
+    ::GetWindowRect(form.hwnd(), &window);
+    EXPECT_EQ(window.right - window.left, 498);
+
+    form.CancelButtonClick();
+    EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B"}));
+    EXPECT_EQ(app.Options.ColMax, 7);
+
+    form.OpenRegistration();
+    DropAt(5, {L"C:\\data\\three.txt"});
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B", L"three.txt"})) << "after the last entry";
+    form.OkButtonClick();
+    EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Titles(ReadItemSection(ProfileFile(SettingsFileName(1)), L"Program")), Titles(items));
+}
+
+TEST_F(ConfigFormTest, DeleteConfirmationRemovesTheEntryItWasOpenedFor) {
+    form.OpenRegistration();
+    ItemList& items = app.Trays[kProgramTray].Items;
+    items.push_back(Entry(L"C"));
+    remove.OpenFor(kProgramTray, 0, form.hwnd(), [](std::int32_t) {});
+    ASSERT_TRUE(::IsWindowVisible(remove.hwnd()));
+    // The registration dialog stays usable: the entry is dragged elsewhere.
+    std::swap(items[0], items[2]);
+    remove.OKButtonClick();
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C", L"B"}));
+
+    // Gone meanwhile: nothing is deleted.
+    remove.OpenFor(kProgramTray, 1, form.hwnd(), [](std::int32_t) {});
+    items.pop_back();
+    remove.OKButtonClick();
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C"}));
+
+    // No leaves the list as it is.
+    remove.OpenFor(kProgramTray, 0, form.hwnd(), [](std::int32_t) {});
+    remove.CancelButtonClick();
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C"}));
+    form.CancelButtonClick();
+}
+
+}  // namespace
+}  // namespace tdx::test
