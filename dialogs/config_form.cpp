@@ -128,6 +128,7 @@ void TConfigForm::OpenRegistration() noexcept {
         FreeItemList(app_.Items, savedSystemItems_, true);
         return;
     }
+    opened_ = true;
     FormShow();
     ::SetForegroundWindow(hwnd());
     Show();
@@ -145,6 +146,10 @@ void TConfigForm::FormShow() noexcept {
 }
 
 void TConfigForm::FormClose() noexcept {
+    // Closed without having been opened (a close sent to the hidden window):
+    // there are no copies, and putting "them" back would empty both lists.
+    if (!opened_) return;
+    opened_ = false;
     if (!okPressed_) {
         // Everything since the dialog opened is undone, the editor's changes and
         // confirmed deletions included.

@@ -115,6 +115,7 @@ private:
     ItemList savedSystemItems_;
     std::int32_t savedColMax_ = 0;
     bool okPressed_ = false;
+    bool opened_ = false;  // copies taken, not yet closed
     std::int32_t selectedIndex_ = 0;
     std::int32_t dragIndex_ = 0;
     bool dragging_ = false;

@@ -89,6 +89,10 @@ protected:
 };
 
 TEST_F(ConfigFormTest, DropsLandAtTheCellCancelPutsBackAndOkStores) {
+    // A close that reaches the dialog before it was ever opened changes nothing.
+    ::SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Titles(app.Trays[kProgramTray].Items), (std::vector<std::wstring>{L"A", L"B"}));
+
     form.OpenRegistration();
     ASSERT_TRUE(::IsWindowVisible(form.hwnd()));
     const std::wstring longPath = L"C:\\" + std::wstring(280, L'x') + L"\\long.txt";
