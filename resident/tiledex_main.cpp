@@ -337,7 +337,9 @@ void TTiledexMain::RefreshEnvironmentMenu() noexcept {
 
 void TTiledexMain::tmOptionClick() noexcept {
     CloseOtherWindows(2);
-    ShowForm(windows_.optionForm);
+    // Each opening starts from the options in force; a Run value it cannot read
+    // is reported there and the dialog stays closed.
+    if (windows_.optionForm && windows_.optionForm->Load(app_.Options)) ShowForm(windows_.optionForm);
 }
 
 void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0); }

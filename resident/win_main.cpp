@@ -60,6 +60,7 @@ int Run() {
     changeForm.Create(owner);
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
+    optionForm.SetApplyOptions([&mainWindow](const OptionSet& options) { mainWindow.ApplyOptions(options); });
     // "設定変更" of the entry menu: the item editor, centred over the popup; OK
     // stores both lists.
     app.OpenItemEditor = [&popup, &settingForm](std::int32_t tray, std::int32_t index) {
