@@ -285,10 +285,10 @@ void TTiledexMain::tmSetClick(int slot) noexcept {
     RunGuarded(hwnd(), [this, slot] { SwitchEnvironment(slot); });
 }
 
-void TTiledexMain::SwitchEnvironment(int slot) {
+void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
     EnvironmentTable& table = app_.Environments;
     if (slot < 1 || slot > kMaxEnvironments) return;
-    if (slot != table.IniNo) {
+    if (slot != table.IniNo || reload) {
         const int fileNumber = table.FileNumberOfSlot(slot);
         const std::wstring path = SettingsFileName(fileNumber);
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {

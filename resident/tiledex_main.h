@@ -56,7 +56,7 @@ public:
 
     // Menu handlers of TrayMenu.
     void tmSetClick(int slot) noexcept;
-    void SwitchEnvironment(int slot);
+    void SwitchEnvironment(int slot, bool reload = false);
     void RefreshEnvironmentMenu() noexcept;
     void tmOptionClick() noexcept;
     void tmRegistClick() noexcept;

@@ -47,8 +47,8 @@ int Run() {
     TAboutForm aboutForm;
     TSettingForm settingForm(app);
     TConfigForm configForm(app, settingForm, deleteForm);
-    TSelectForm selectForm;
     TChangeForm changeForm;
+    TSelectForm selectForm(app, changeForm);
     const HWND owner = mainWindow.hwnd();
     popup.Create(owner);
     deleteForm.Create(owner);
@@ -61,6 +61,9 @@ int Run() {
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
     optionForm.SetApplyOptions([&mainWindow](const OptionSet& options) { mainWindow.ApplyOptions(options); });
+    selectForm.SetSwitchEnvironment([&mainWindow](int slot, bool reload) {
+        mainWindow.SwitchEnvironment(slot, reload);
+    });
     // "設定変更" of the entry menu: the item editor, centred over the popup; OK
     // stores both lists.
     app.OpenItemEditor = [&popup, &settingForm](std::int32_t tray, std::int32_t index) {

@@ -1,0 +1,68 @@
+#include "resident/change_form.h"
+
+#include <array>
+
+#include "dialogs/dialog_support.h"
+#include "popup/placement_win.h"
+#include "winbase/error_display.h"
+
+namespace tdx {
+namespace {
+
+constexpr std::array<ControlSpec, 7> kLayout{{
+    {L"STATIC", L"名前(&N)", 8, 8, 120, 14, WS_VISIBLE | SS_LEFT, kChangeNameLabelId},
+    {L"EDIT", L"", 8, 24, 226, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kChangeNameEditId, WS_EX_CLIENTEDGE},
+    {L"BUTTON", L"ポップアップメニューに表示(&P)", 8, 54, 226, 52, WS_VISIBLE | BS_GROUPBOX, kChangeGroupBoxId},
+    {L"BUTTON", L"表示しない", 20, 74, 100, 18, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
+     kChangeNoRadioId},
+    {L"BUTTON", L"常に表示", 124, 74, 100, 18, WS_VISIBLE | BS_AUTORADIOBUTTON, kChangeDispRadioId},
+    {L"BUTTON", L"OK", 80, 116, 73, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", L"Cancel", 161, 116, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL},
+}};
+
+}  // namespace
+
+bool TChangeForm::Create(HWND owner) {
+    if (!FormWindow::Create(owner)) return false;
+    font_ = DialogFont(hwnd(), 12);
+    return CreateControls(hwnd(), kLayout, font_.get());
+}
+
+void TChangeForm::Open(const wchar_t* caption, const std::wstring& name, int popup,
+                       std::function<void(const std::wstring& name, int popup)> confirm) {
+    confirm_ = std::move(confirm);
+    ::SetWindowTextW(hwnd(), caption);
+    ::SetDlgItemTextW(hwnd(), kChangeNameEditId, name.c_str());
+    // Any display mode but 0 shows as "always".
+    ::CheckRadioButton(hwnd(), kChangeNoRadioId, kChangeDispRadioId,
+                       popup == 0 ? kChangeNoRadioId : kChangeDispRadioId);
+    PlaceFormAtCursor(hwnd(), 0, 0, false);
+    ::SetForegroundWindow(hwnd());
+    Show();
+    ::SetFocus(::GetDlgItem(hwnd(), kChangeNameEditId));
+}
+
+void TChangeForm::OkButtonClick() noexcept {
+    // The name is taken as typed: empty and repeated names are the user's to choose.
+    const std::wstring name = ControlText(::GetDlgItem(hwnd(), kChangeNameEditId));
+    const int popup = ::IsDlgButtonChecked(hwnd(), kChangeNoRadioId) == BST_CHECKED ? 0 : 1;
+    Hide();
+    if (confirm_) RunGuarded(hwnd(), [&] { confirm_(name, popup); });
+}
+
+LRESULT TChangeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) OkButtonClick();
+        else if (LOWORD(wParam) == IDCANCEL) CancelButtonClick();
+        return 0;
+    case WM_CLOSE:
+        CancelButtonClick();
+        return 0;
+    default:
+        break;
+    }
+    return FormWindow::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace tdx
