@@ -15,6 +15,7 @@
 #include "resident/change_form.h"
 #include "resident/help.h"
 #include "resident/select_form.h"
+#include "settings/hotkey_text.h"
 #include "settings/item_context_win.h"
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits_win.h"
@@ -66,7 +67,9 @@ void TTiledexMain::FormCreate() {
         ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, app_.CurrentFileNumber());
     });
     RefreshEnvironmentMenu();
-    RegisterPopupHotKey();
+    // Told once start-up is over, from the message loop: a message box here
+    // would hold back the icon and the hooks.
+    if (!RegisterPopupHotKey()) ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyHotKeyTaken, 0);
     // The hooks go in whatever MouseFlag says: the activation reports need them too.
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
@@ -113,7 +116,7 @@ bool TTiledexMain::CloseOtherWindows(int keep) noexcept {
 void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
-    RegisterPopupHotKey();
+    if (!RegisterPopupHotKey()) ReportTakenHotKey();
     ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
     WriteOptions(app_.CurrentFileNumber(), app_.Options);
 }
@@ -123,11 +126,22 @@ void TTiledexMain::OpenIconRegistration() noexcept {
     windows_.configForm->OpenRegistration();
 }
 
-void TTiledexMain::RegisterPopupHotKey() noexcept {
-    // A combination taken by another program is not reported: the popup can still
-    // be opened by a gesture.
-    ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
-                     static_cast<UINT>(app_.Options.VkKey));
+bool TTiledexMain::RegisterPopupHotKey() noexcept {
+    return ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
+                            static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+}
+
+void TTiledexMain::ReportTakenHotKey() noexcept {
+    // The program stays usable through its icon and the gestures.
+    try {
+        const std::wstring text = HotKeyText(app_.Options.VkMod, app_.Options.VkKey) +
+                                  L" は他のプログラムが使用しているため、呼び出しキーに登録できませんでした。\r\n"
+                                  L"通知領域のアイコンとマウス操作はそのまま使えます。";
+        app_.DialogBusy = true;
+        ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+        app_.DialogBusy = false;
+    } catch (...) {
+    }
 }
 
 void TTiledexMain::UnregisterPopupHotKey() noexcept { ::UnregisterHotKey(hwnd(), 0); }
@@ -226,6 +240,9 @@ void TTiledexMain::HookNotify(WPARAM kind) noexcept {
     case 3:
         OpenIconRegistration();
         break;
+    case kNotifyHotKeyTaken:
+        ReportTakenHotKey();
+        break;
     default:
         break;
     }
@@ -315,7 +332,7 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
             step([&] { ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber); });
             UnregisterPopupHotKey();
             step([&] { ReadOptions(fileNumber, app_.Options); });
-            RegisterPopupHotKey();
+            if (!RegisterPopupHotKey()) ReportTakenHotKey();
             ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
             step([&] { ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber); });
             RefreshEnvironmentMenu();

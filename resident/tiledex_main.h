@@ -25,6 +25,8 @@ class TChangeForm;
 
 inline constexpr UINT WM_TRAYNOTIFY = 0x07E8;
 inline constexpr UINT WM_HOOKNOTIFY = 0x07E9;
+// WM_HOOKNOTIFY's wParam, past the hook library's own: the hotkey was taken at start-up.
+inline constexpr WPARAM kNotifyHotKeyTaken = 4;
 
 // The other windows of the program, created after the main window.
 struct ProgramWindows {
@@ -49,7 +51,9 @@ public:
     bool CloseOtherWindows(int keep) noexcept;
     void ApplyOptions(const OptionSet& newOptions);
     void OpenIconRegistration() noexcept;
-    void RegisterPopupHotKey() noexcept;
+    // False when another program holds the combination.
+    bool RegisterPopupHotKey() noexcept;
+    void ReportTakenHotKey() noexcept;
     void UnregisterPopupHotKey() noexcept;
     void AddTrayIcon() noexcept;
     void RemoveTrayIcon() noexcept;

@@ -354,5 +354,30 @@ TEST(Resident, EnvironmentSwitchIsAllOrNothing) {
     EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));
 }
 
+// Another program holds the combination: the user is told once which one,
+// and the program stays up with its icon.
+TEST(Resident, TakenHotKeyIsReportedOnceAndTheProgramStays) {
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 0x5A5C, MOD_CONTROL | MOD_ALT, 'J'));
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = FindProcessWindow(L"#32770", tiledex.ProcessId());
+        return box && ::IsWindowVisible(box);
+    }));
+    std::wstring text;
+    for (HWND child = ::FindWindowExW(box, nullptr, L"Static", nullptr); child;
+         child = ::FindWindowExW(box, child, L"Static", nullptr))
+        text += WindowText(child);
+    EXPECT_NE(text.find(L"Ctrl + Alt + J"), std::wstring::npos) << "the message names the combination";
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    ::UnregisterHotKey(nullptr, 0x5A5C);
+    ::Sleep(500);
+    EXPECT_EQ(FindProcessWindow(L"#32770", tiledex.ProcessId()), nullptr) << "told once";
+    EXPECT_TRUE(tiledex.Running());
+    EXPECT_TRUE(tiledex.TrayIconPresent());
+}
+
 }  // namespace
 }  // namespace tdx::test
