@@ -25,7 +25,7 @@ constexpr DWORD kRadio = WS_VISIBLE | BS_AUTORADIOBUTTON;
 
 struct PageControl {
     int page;  // 0 Key, 1 Mouse, 2 Etc.
-    ControlSpec spec;  // position relative to the page, at 96 DPI
+    ControlSpec control;  // position relative to the page, at 96 DPI
 };
 
 // The three pages, in tab order.
@@ -142,7 +142,7 @@ bool TOptionForm::Create(HWND owner) {
 
     // The tab control first, to know where its pages begin.
     const PageControl& tabRow = kPages.back();
-    HWND tab = CreateControl(hwnd(), tabRow.spec);
+    HWND tab = CreateControl(hwnd(), tabRow.control);
     if (!tab) return false;
     ::SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
     for (const wchar_t* caption : {L"Key", L"Mouse", L"Etc."}) {
@@ -158,7 +158,7 @@ bool TOptionForm::Create(HWND owner) {
     ::SetWindowSubclass(tab, PageForwardProc, 1, 0);
     for (const PageControl& row : kPages) {
         if (&row == &tabRow) continue;
-        HWND control = CreateControl(row.page >= 0 ? tab : hwnd(), row.spec);
+        HWND control = CreateControl(row.page >= 0 ? tab : hwnd(), row.control);
         if (!control) return false;
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(pageFont_.get()), FALSE);
         if (row.page >= 0) {
@@ -199,7 +199,7 @@ void TOptionForm::ShowPage(int page) noexcept {
     TabCtrl_SetCurSel(Item(kOptPageId), page);
     for (const PageControl& row : kPages) {
         if (row.page < 0) continue;
-        ::ShowWindow(Item(row.spec.id), row.page == page ? SW_SHOWNA : SW_HIDE);
+        ::ShowWindow(Item(row.control.id), row.page == page ? SW_SHOWNA : SW_HIDE);
     }
     ::RedrawWindow(Item(kOptPageId), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
