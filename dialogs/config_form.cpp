@@ -12,7 +12,6 @@
 #include "dialogs/dialog_support.h"
 #include "dialogs/setting_form.h"
 #include "popup/placement_win.h"
-#include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/error_display.h"
@@ -32,17 +31,6 @@ constexpr std::array<ControlSpec, 5> kLayout{{
     {L"BUTTON", L"Cancel", 260, kButtonsTop, 65, 21, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL},
     {WC_TABCONTROLW, L"", 0, 0, 329, kPageHeight, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kCfgPageId},
 }};
-
-ShiftedDigits KeyboardShiftedDigits() {
-    ShiftedDigits digits;
-    digits.ShiftedDigitChar = [](std::uint8_t digit) {
-        return static_cast<std::uint8_t>(ShiftedDigitChar(static_cast<wchar_t>(digit)));
-    };
-    digits.DigitForShiftedChar = [](std::uint8_t shifted) {
-        return static_cast<std::uint8_t>(DigitForShiftedChar(static_cast<wchar_t>(shifted)));
-    };
-    return digits;
-}
 
 }  // namespace
 

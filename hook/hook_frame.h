@@ -40,23 +40,29 @@ void ReleaseInstallation(P& p, Installation& inst) noexcept {
     inst = Installation{};
 }
 
+// Keeps a view of the block for the installing process: the one it holds, or
+// one of the mapping just created or opened (null: none to be had).
+template <class P>
+bool HoldView(P& p, Installation& inst, void* mapping) noexcept {
+    if (inst.view) return true;
+    if (!mapping) return false;
+    SharedBlock* view = p.MapBlock(mapping);
+    if (!view) {
+        p.CloseBlock(mapping);
+        return false;
+    }
+    inst.mapping = mapping;
+    inst.view = view;
+    return true;
+}
+
 // SetHook. A library whose hooks cannot both be installed installs none: one
 // hook alone would recognise half of the gestures, and the program cannot tell
 // (it does not look at the result). The block is then let go and never touched
 // again by this process.
 template <class P>
 int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t message) noexcept {
-    if (!inst.view) {
-        void* mapping = p.CreateBlock();
-        if (!mapping) return 0;
-        SharedBlock* view = p.MapBlock(mapping);
-        if (!view) {
-            p.CloseBlock(mapping);
-            return 0;
-        }
-        inst.mapping = mapping;
-        inst.view = view;
-    }
+    if (!HoldView(p, inst, inst.view ? nullptr : p.CreateBlock())) return 0;
     SharedBlock& block = *inst.view;
     const std::uint32_t getMsgHook = p.InstallHook(HookKind::GetMsg);
     if (getMsgHook == 0) {
@@ -86,17 +92,7 @@ int InstallHooks(P& p, Installation& inst, std::uint32_t window, std::uint32_t m
 // Without the block (the program is not running) nothing is installed.
 template <class P>
 int InstallCompanionHooks(P& p, Installation& inst) noexcept {
-    if (!inst.view) {
-        void* mapping = p.OpenBlock();
-        if (!mapping) return 0;
-        SharedBlock* view = p.MapBlock(mapping);
-        if (!view) {
-            p.CloseBlock(mapping);
-            return 0;
-        }
-        inst.mapping = mapping;
-        inst.view = view;
-    }
+    if (!HoldView(p, inst, inst.view ? nullptr : p.OpenBlock())) return 0;
     inst.getMsgHook = p.InstallHook(HookKind::GetMsg);
     inst.callWndHook = inst.getMsgHook ? p.InstallHook(HookKind::CallWnd) : 0;
     if (inst.callWndHook == 0) {

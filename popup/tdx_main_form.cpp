@@ -66,25 +66,12 @@ void EnsureComForShell() noexcept {
     (void)initialized;
 }
 
-// Shift with a digit key, on the keyboard in use. Direct keys are code-page-932
-// bytes; the shifted characters of both layouts are single bytes as well.
-ShiftedDigits KeyboardDigits() {
-    ShiftedDigits digits;
-    digits.ShiftedDigitChar = [](std::uint8_t digit) {
-        return static_cast<std::uint8_t>(ShiftedDigitChar(static_cast<wchar_t>(digit)));
-    };
-    digits.DigitForShiftedChar = [](std::uint8_t shifted) {
-        return static_cast<std::uint8_t>(DigitForShiftedChar(static_cast<wchar_t>(shifted)));
-    };
-    return digits;
-}
-
 }  // namespace
 
 bool TTdxMainForm::Create(HWND owner) {
     residentMain_ = owner;
     ports_ = SystemPorts::Platform();
-    digits_ = KeyboardDigits();
+    digits_ = KeyboardShiftedDigits();
     formFont_ = PopupFont(12);
     nameFont_ = PopupFont(17);
     // WS_EX_TOOLWINDOW keeps the popup off the taskbar; it is never a task of its own.

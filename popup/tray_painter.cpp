@@ -1,5 +1,6 @@
 #include "popup/tray_painter.h"
 
+#include "settings/keyboard_digits.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
@@ -176,6 +177,17 @@ void DrawCdOverlay(HDC dc, int x, int y, std::int32_t cdMode) noexcept {
                                                     CdOverlayResource(cdMode), IMAGE_ICON,
                                                     kIconSize, kIconSize, 0)));
     if (icon) ::DrawIconEx(dc, x, y, icon.get(), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+}
+
+ShiftedDigits KeyboardShiftedDigits() {
+    ShiftedDigits digits;
+    digits.ShiftedDigitChar = [](std::uint8_t digit) {
+        return static_cast<std::uint8_t>(ShiftedDigitChar(static_cast<wchar_t>(digit)));
+    };
+    digits.DigitForShiftedChar = [](std::uint8_t shifted) {
+        return static_cast<std::uint8_t>(DigitForShiftedChar(static_cast<wchar_t>(shifted)));
+    };
+    return digits;
 }
 
 }  // namespace tdx

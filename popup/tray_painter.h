@@ -49,6 +49,11 @@ void ClearPaintBox(HWND paintBox, ColorValue color) noexcept;
 void DrawNotInUseScreen(HDC dc, std::int32_t index, std::int32_t columns) noexcept;
 // The CD state icon over the "CD Player" entry.
 void DrawCdOverlay(HDC dc, int x, int y, std::int32_t cdMode) noexcept;
+// Shift with a digit key, on the keyboard in use, as the direct-key labels
+// need it. Direct keys are code-page-932 bytes; the shifted characters of both
+// layouts are single bytes as well.
+ShiftedDigits KeyboardShiftedDigits();
+
 // "ＭＳ ゴシック" with 12-pixel character cells, for the direct-key labels.
 HFONT DirectKeyFont() noexcept;
 
