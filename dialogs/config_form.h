@@ -44,7 +44,7 @@ enum ProgMenuId : UINT {
 class TConfigForm : public FormWindow {
 public:
     TConfigForm(AppState& app, TSettingForm& settingForm, TDeleteForm& deleteForm) noexcept
-        : FormWindow(L"TConfigForm", L"アイコンの登録／変更", 329, 212), app_(app),
+        : FormWindow(L"TConfigForm", L"アイコンの登録／変更", 329, 212, 10), app_(app),
           settingForm_(settingForm), deleteForm_(deleteForm) {}
     ~TConfigForm() override;
 

@@ -204,6 +204,17 @@ void TOptionForm::ShowPage(int page) noexcept {
     ::RedrawWindow(Item(kOptPageId), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+int TOptionForm::HelpContext() const noexcept {
+    // The page shown answers while the focus is on it or on its tab; OK and
+    // Cancel belong to the dialog as a whole.
+    static constexpr int kPageContexts[] = {16, 18, 20};
+    const HWND pages = Item(kOptPageId);
+    const HWND focus = ::GetFocus();
+    if (focus && (focus == pages || ::IsChild(pages, focus)) && page_ >= 0 && page_ < 3)
+        return kPageContexts[page_];
+    return FormWindow::HelpContext();
+}
+
 void TOptionForm::UpdateKeyLabel() noexcept {
     std::wstring text;
     if (Checked(kOptShiftCheckId)) text = L"Shift + ";

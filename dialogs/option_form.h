@@ -49,7 +49,7 @@ enum OptionControlId : int {
 
 class TOptionForm : public FormWindow {
 public:
-    TOptionForm() noexcept : FormWindow(L"TOptionForm", L"各種設定", 396, 333) {}
+    TOptionForm() noexcept : FormWindow(L"TOptionForm", L"各種設定", 396, 333, 14) {}
 
     bool Create(HWND owner);
     // What OK hands the edited options to: the resident applies and saves them.
@@ -67,6 +67,7 @@ public:
     void CancelButtonClick() noexcept { Hide(); }
 
 protected:
+    int HelpContext() const noexcept override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:

@@ -40,7 +40,7 @@ inline constexpr int kIconCell = 40;
 class TSettingForm : public FormWindow {
 public:
     explicit TSettingForm(AppState& app) noexcept
-        : FormWindow(L"TSettingForm", L"設定変更", 417, 359), app_(app) {}
+        : FormWindow(L"TSettingForm", L"設定変更", 417, 359, 12), app_(app) {}
     ~TSettingForm() override;
 
     bool Create(HWND owner);

@@ -19,7 +19,7 @@ enum ChangeControlId : int {
 
 class TChangeForm : public FormWindow {
 public:
-    TChangeForm() noexcept : FormWindow(L"TChangeForm", L"環境の変更", 242, 145) {}
+    TChangeForm() noexcept : FormWindow(L"TChangeForm", L"環境の変更", 242, 145, 22) {}
 
     bool Create(HWND owner);
     // Opens the dialog for a name and display mode; OK hands them to `confirm`.

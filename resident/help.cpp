@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "resident/help_topics.h"
+#include "winbase/app_help.h"
+
 namespace tdx {
 namespace {
 
@@ -19,6 +22,7 @@ void InitializeHelp(AppState& app) noexcept {
     const auto dot = file.find_last_of(L".\\:");
     if (dot != std::wstring::npos && file[dot] == L'.') file.erase(dot);
     app.HelpFilePath = file + L".chm";
+    SetAppHelpHandler([&app](UINT command, DWORD_PTR data) { HelpRequest(app, command, data); });
     // The help engine is not initialised for this thread: the viewer then runs
     // on a thread of its own, with its own keyboard handling, and the
     // program's loops need not pass it every message.
@@ -31,7 +35,12 @@ bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept {
         g_helpUsed = true;
     switch (command) {
     case HELP_CONTEXT:
-        ::HtmlHelpW(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data);
+        if (const wchar_t* page = HelpTopicPage(static_cast<int>(data))) {
+            const std::wstring topic = app.HelpFilePath + L"::/" + page;
+            ::HtmlHelpW(::GetDesktopWindow(), topic.c_str(), HH_DISPLAY_TOPIC, 0);
+        } else {
+            ::HtmlHelpW(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data);
+        }
         break;
     case HELP_CONTENTS:
     case HELP_FINDER:

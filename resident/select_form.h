@@ -23,7 +23,7 @@ enum SelectControlId : int {
 class TSelectForm : public FormWindow {
 public:
     TSelectForm(AppState& app, TChangeForm& changeForm) noexcept
-        : FormWindow(L"TSelectForm", L"環境選択/設定", 242, 151), app_(app), changeForm_(changeForm) {}
+        : FormWindow(L"TSelectForm", L"環境選択/設定", 242, 151, 22), app_(app), changeForm_(changeForm) {}
 
     bool Create(HWND owner);
     // Makes a slot of the (new) table current, as the menu's environment items do.

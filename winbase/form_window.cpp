@@ -1,5 +1,6 @@
 #include "winbase/form_window.h"
 
+#include "winbase/app_help.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/message_pump.h"
 
@@ -23,6 +24,10 @@ LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
         // Forms live until the program ends; closing one only hides it.
         Hide();
         return 0;
+    }
+    if (msg == WM_HELP) {
+        if (const int context = HelpContext()) RequestAppHelp(HELP_CONTEXT, static_cast<DWORD_PTR>(context));
+        return TRUE;
     }
     if (msg == WM_DESTROY) UnmarkModelessDialog(hwnd());
     return WindowBase::HandleMessage(msg, wParam, lParam);

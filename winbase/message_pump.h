@@ -21,11 +21,34 @@ inline void UnmarkModelessDialog(HWND dialog) noexcept {
     ::RemovePropW(dialog, pump_detail::kModelessDialogProp);
 }
 
+// F1 alone in a dialog asks the dialog for help (WM_HELP), unless the control
+// with the focus takes every key (the direct-key box records F1 as a key).
+inline bool RouteHelpKey(const MSG& msg, HWND root) noexcept {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_F1) return false;
+    if (::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0)
+        return false;
+    MSG copy = msg;
+    if (::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&copy)) &
+        DLGC_WANTALLKEYS)
+        return false;
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = ::GetDlgCtrlID(msg.hwnd);
+    info.hItemHandle = msg.hwnd;
+    info.dwContextId = ::GetWindowContextHelpId(msg.hwnd);
+    ::GetCursorPos(&info.MousePos);
+    ::SendMessageW(root, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    return true;
+}
+
 // Translates and dispatches one message taken from the queue; the keys of a
 // modeless dialog go to IsDialogMessage instead.
 inline void DispatchLoopMessage(MSG& msg) noexcept {
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
         const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && ::GetPropW(root, pump_detail::kModelessDialogProp) && RouteHelpKey(msg, root))
+            return;
         if (root && ::GetPropW(root, pump_detail::kModelessDialogProp) &&
             ::IsDialogMessageW(root, &msg))
             return;
