@@ -438,7 +438,8 @@ void TConfigForm::DropFiles(HDROP drop) noexcept {
     POINT at{};
     ::GetCursorPos(&at);
     ::ScreenToClient(PaintBoxOf(tray).hwnd(), &at);
-    selectedIndex_ = CellIndexAt(at.x, at.y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    const int dpi = WindowDpi(hwnd());
+    selectedIndex_ = CellIndexAt(UnscaleDpi(at.x, dpi), UnscaleDpi(at.y, dpi), kCellPitch, ClampColumns(app_.Options.ColMax));
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     try {
         for (UINT i = 0; i < count; ++i) {

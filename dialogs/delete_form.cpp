@@ -37,7 +37,7 @@ bool TDeleteForm::Create(HWND owner) {
 
     TPaintBox::Handlers handlers;
     handlers.paint = [this](HDC dc, SIZE size) {
-        ClearPaintBox(dc, size.cx, size.cy, kButtonFaceColor);
+        ClearPaintBox(dc, size.cx, size.cy, kButtonFaceColor);  // design units, as the icon below
         if (entry_.Icon)
             ::DrawIconEx(dc, 6, 6, static_cast<HICON>(entry_.Icon), kIconSize, kIconSize, 0,
                          nullptr, DI_NORMAL);

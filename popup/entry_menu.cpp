@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "popup/tdx_main_form.h"
+#include "winbase/dpi_scale.h"
 #include "winbase/message_pump.h"
 
 namespace tdx {
@@ -71,9 +72,10 @@ void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
     } else {
         POINT origin{0, 0};
         ::ClientToScreen(PaintBoxOf(tray).hwnd(), &origin);
-        const PixelPoint cell =
-            EntryMenuCellPoint({origin.x, origin.y}, state.CursorIndex, app_.Options.ColMax);
-        at = {cell.X, cell.Y};
+        // The point in the box in design units, then at the box's DPI.
+        const PixelPoint cell = EntryMenuCellPoint({0, 0}, state.CursorIndex, app_.Options.ColMax);
+        const int dpi = WindowDpi(hwnd());
+        at = {origin.x + ScaleDpi(cell.X, dpi), origin.y + ScaleDpi(cell.Y, dpi)};
     }
 
     ::SetForegroundWindow(hwnd());

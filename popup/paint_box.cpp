@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "winbase/dpi_scale.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -35,23 +36,31 @@ SIZE TPaintBox::Size() const noexcept {
 void TPaintBox::DrawNow(const std::function<void(HDC dc)>& draw) noexcept {
     if (!::IsWindowVisible(hwnd())) return;
     WindowDc dc(hwnd());
-    if (dc.get()) draw(dc.get());
+    if (!dc.get()) return;
+    UseDesignUnits(dc.get(), WindowDpi(hwnd()));
+    draw(dc.get());
 }
 
 void TPaintBox::Paint() noexcept {
     PaintGuard paint(hwnd());
     const SIZE size = Size();
     if (!paint.dc() || size.cx <= 0 || size.cy <= 0) return;
+    // The owner draws in design units; the size it gets covers every device pixel.
+    const int dpi = WindowDpi(hwnd());
+    const SIZE design{-UnscaleDpi(-size.cx, dpi), -UnscaleDpi(-size.cy, dpi)};
     UniqueDc memory(::CreateCompatibleDC(paint.dc()));
     UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), size.cx, size.cy));
     if (!memory || !bitmap) {
         // Short of GDI resources: draw straight on the screen rather than not at all.
-        if (handlers_.paint) handlers_.paint(paint.dc(), size);
+        UseDesignUnits(paint.dc(), dpi);
+        if (handlers_.paint) handlers_.paint(paint.dc(), design);
         return;
     }
     {
         SelectObjectGuard keepBitmap(memory.get(), bitmap.get());
-        if (handlers_.paint) handlers_.paint(memory.get(), size);
+        UseDesignUnits(memory.get(), dpi);
+        if (handlers_.paint) handlers_.paint(memory.get(), design);
+        ::SetMapMode(memory.get(), MM_TEXT);  // the copy below is in device pixels
         const RECT& dirty = paint.paint().rcPaint;
         ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left,
                  dirty.bottom - dirty.top, memory.get(), dirty.left, dirty.top, SRCCOPY);
@@ -59,6 +68,9 @@ void TPaintBox::Paint() noexcept {
 }
 
 LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    // The owner's handlers think in design units, as its drawing does.
+    const auto designX = [&] { return UnscaleDpi(GET_X_LPARAM(lParam), WindowDpi(hwnd())); };
+    const auto designY = [&] { return UnscaleDpi(GET_Y_LPARAM(lParam), WindowDpi(hwnd())); };
     switch (msg) {
     case WM_PAINT:
         Paint();
@@ -66,7 +78,7 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
     case WM_ERASEBKGND:
         return 1;  // the paint covers every pixel
     case WM_MOUSEMOVE:
-        if (handlers_.mouseMove) handlers_.mouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (handlers_.mouseMove) handlers_.mouseMove(designX(), designY());
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -75,10 +87,10 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
         if (handlers_.mouseDown)
-            handlers_.mouseDown(msg, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam);
+            handlers_.mouseDown(msg, designX(), designY(), wParam);
         return 0;
     case WM_LBUTTONUP:
-        if (handlers_.mouseUp) handlers_.mouseUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (handlers_.mouseUp) handlers_.mouseUp(designX(), designY());
         return 0;
     case WM_CAPTURECHANGED:
         if (handlers_.captureLost) handlers_.captureLost();

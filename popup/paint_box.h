@@ -1,5 +1,7 @@
 // A plain child control that draws whatever its owner says, through a memory
 // bitmap so that a repaint never flickers, and hands mouse events back. The
+// owner draws and hit-tests in design units (pixels at 96 DPI); the box maps
+// them to the window's DPI. Bounds and sizes are device pixels. The
 // popup's trays ("TPaintBox") and its name panel ("TPanel") are made of it.
 #pragma once
 
@@ -12,7 +14,8 @@ namespace tdx {
 class TPaintBox : public WindowBase {
 public:
     struct Handlers {
-        // Draws the whole control; the DC is a memory DC of the client's size.
+        // Draws the whole control; the DC is a memory DC of the client's size,
+        // which is handed over in design units.
         std::function<void(HDC dc, SIZE size)> paint;
         std::function<void(int x, int y)> mouseMove;
         // WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN; keys as in wParam.

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
+#include "winbase/dpi_scale.h"
 
 namespace tdx {
 namespace {
@@ -44,8 +46,10 @@ int TextWidth(HFONT font, const wchar_t* text) noexcept {
     return size.cx;
 }
 
-void MoveControl(HWND control, int left, int top, int width, int height) noexcept {
-    ::SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+// Design units in, device pixels out, at the window's DPI.
+void MoveControl(HWND control, int dpi, int left, int top, int width, int height) noexcept {
+    ::SetWindowPos(control, nullptr, ScaleDpi(left, dpi), ScaleDpi(top, dpi), ScaleDpi(width, dpi),
+                   ScaleDpi(height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::optional<std::wstring> EnvironmentValue(std::wstring_view name) {
@@ -72,13 +76,15 @@ bool TTdxMainForm::Create(HWND owner) {
     residentMain_ = owner;
     ports_ = SystemPorts::Platform();
     digits_ = KeyboardShiftedDigits();
-    formFont_ = PopupFont(12);
-    nameFont_ = PopupFont(17);
+    const int dpi = WindowDpi(nullptr);
     // WS_EX_TOOLWINDOW keeps the popup off the taskbar; it is never a task of its own.
     if (!CreateWindowOfClass(L"TTdxMainForm", kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN,
-                             WS_EX_TOOLWINDOW, 0, 0, kDesignWidth, kDesignHeight, owner,
-                             CS_DBLCLKS))
+                             WS_EX_TOOLWINDOW, 0, 0, ScaleDpi(kDesignWidth, dpi),
+                             ScaleDpi(kDesignHeight, dpi), owner, CS_DBLCLKS))
         return false;
+    dpi_ = WindowDpi(hwnd());
+    formFont_ = PopupFont(ScaleDpi(12, dpi_));
+    nameFont_ = PopupFont(ScaleDpi(17, dpi_));
     // The popup takes no text input: keep the input method out of it.
     ::ImmAssociateContext(hwnd(), nullptr);
     return CreateControls();
@@ -88,8 +94,7 @@ bool TTdxMainForm::CreateControls() {
     for (std::int32_t t = 0; t < kTrayCount; ++t) {
         const auto i = static_cast<std::size_t>(t);
         captions_[i] = CreateControl(
-            hwnd(), {L"STATIC", kCaptionTexts[i], 8, 2, TextWidth(formFont_.get(), kCaptionTexts[i]),
-                     12, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kCaptionIds[i]});
+            hwnd(), {L"STATIC", kCaptionTexts[i], 8, 2, 40, 12, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kCaptionIds[i]});
         if (!captions_[i]) return false;
         ::SendMessageW(captions_[i], WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
 
@@ -116,6 +121,21 @@ bool TTdxMainForm::CreateControls() {
     ::SendMessageW(nameLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), FALSE);
     LayoutTrays();
     return true;
+}
+
+void TTdxMainForm::FormDpiChanged(int dpi, const RECT& suggested) noexcept {
+    dpi_ = dpi;
+    formFont_ = PopupFont(ScaleDpi(12, dpi_));
+    nameFont_ = PopupFont(ScaleDpi(17, dpi_));
+    for (HWND caption : captions_)
+        ::SendMessageW(caption, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    ::SendMessageW(nameLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), FALSE);
+    // The size follows from the trays at the new DPI; the place is the system's.
+    laidOut_ = false;
+    LayoutTrays();
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TTdxMainForm::ShowPopup() noexcept { FormShow(); }
@@ -173,21 +193,24 @@ void TTdxMainForm::LayoutTrays() noexcept {
     // Most shows lay the trays out as the last one did; moving a control to
     // where it already is still costs a trip to the window system.
     if (laidOut_ && layout == layout_) return;
+    const int dpi = dpi_;
+    const auto scale = [dpi](std::int32_t v) { return ScaleDpi(v, dpi); };
     for (std::size_t t = 0; t < kTrayCount; ++t) {
-        RECT caption{};
-        ::GetWindowRect(captions_[t], &caption);
-        MoveControl(captions_[t], 8, layout.CaptionTop[t], caption.right - caption.left, 12);
+        // Captions are as wide as their text in the font of this DPI.
+        ::SetWindowPos(captions_[t], nullptr, scale(8), scale(layout.CaptionTop[t]),
+                       TextWidth(formFont_.get(), kCaptionTexts[t]), scale(12),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         const PixelRect& box = layout.PaintBox[t];
-        paintBoxes_[t].SetBounds(box.Left, box.Top, box.Width(), box.Height());
+        paintBoxes_[t].SetBounds(scale(box.Left), scale(box.Top), scale(box.Width()), scale(box.Height()));
     }
     const PixelRect& panel = layout.NamePanel;
-    namePanel_.SetBounds(panel.Left, panel.Top, panel.Width(), panel.Height());
-    MoveControl(nameLabel_, 4, 1, layout.NameLabelWidth, 17);
+    namePanel_.SetBounds(scale(panel.Left), scale(panel.Top), scale(panel.Width()), scale(panel.Height()));
+    MoveControl(nameLabel_, dpi, 4, 1, layout.NameLabelWidth, 17);
 
     RECT window{};
     ::GetWindowRect(hwnd(), &window);
-    if (window.bottom - window.top != layout.Window.Height) backgroundPainted_ = false;
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, layout.Window.Width, layout.Window.Height,
+    if (window.bottom - window.top != scale(layout.Window.Height)) backgroundPainted_ = false;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, scale(layout.Window.Width), scale(layout.Window.Height),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout_ = layout;
     laidOut_ = true;
@@ -197,7 +220,8 @@ void TTdxMainForm::PlacePopupAtMouse() noexcept {
     const PixelRect& box = layout_.PaintBox[static_cast<std::size_t>(nav_.ActiveTray)];
     const PixelPoint anchor =
         PopupAnchor(app_.Options.MousePositionFlag, layout_.Window, box);
-    tdx::PlaceFormAtCursor(hwnd(), anchor.X, anchor.Y, app_.Options.MoveCursorFlag);
+    tdx::PlaceFormAtCursor(hwnd(), ScaleDpi(anchor.X, dpi_), ScaleDpi(anchor.Y, dpi_),
+                           app_.Options.MoveCursorFlag);
 }
 
 NavigationSettings TTdxMainForm::Settings() const {
@@ -334,8 +358,9 @@ void TTdxMainForm::FormKeyDown(WPARAM key) noexcept {
 
 void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
     try {
-        POINT screen{x, y};
-        ::ClientToScreen(PaintBoxOf(tray).hwnd(), &screen);
+        // x and y are design units; the screen point is where the mouse really is.
+        const DWORD at = ::GetMessagePos();
+        const POINT screen{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
         const NavigationSettings settings = Settings();
         PopupNavigator navigator(app_.Trays, nav_, settings);
         const CursorCell before = navigator.Cursor();
@@ -427,6 +452,9 @@ LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         break;  // the default handling gives the window the keyboard focus
     case WM_CLOSE:
         if (FormCloseQuery()) FormClose();
+        return 0;
+    case WM_DPICHANGED:
+        FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_ERASEBKGND:
         FormEraseBackground(reinterpret_cast<HDC>(wParam));

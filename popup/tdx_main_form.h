@@ -78,6 +78,8 @@ private:
     bool FormCloseQuery() const noexcept { return !menuBusy_; }
     void FormClose() noexcept;
     void FormEraseBackground(HDC dc) noexcept;
+    // The popup moved to a monitor of another DPI (WM_DPICHANGED).
+    void FormDpiChanged(int dpi, const RECT& suggested) noexcept;
     void TrayMouseMove(std::int32_t tray, int x, int y) noexcept;
 
     // Task commands (task_commands.cpp).
@@ -125,6 +127,7 @@ private:
     NavigationState nav_;
     TrayLayout layout_;
     bool laidOut_ = false;
+    int dpi_ = 96;  // the popup's monitor's; its layout and fonts are made for it
     ShiftedDigits digits_;
     bool backgroundPainted_ = false;
     bool skipTaskClick_ = false;

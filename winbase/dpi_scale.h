@@ -17,9 +17,23 @@ constexpr int ScaleDpi(int designValue, int dpi) noexcept {
                                         : -((-scaled + kDesignDpi / 2) / kDesignDpi));
 }
 
-// The DPI a window is drawn at. The program declares no DPI awareness, so the
-// system scales it and this is the design DPI everywhere.
+// A device value back in design units. Positions round down, so that a point
+// maps into the design cell that holds it.
+constexpr int UnscaleDpi(int deviceValue, int dpi) noexcept {
+    if (dpi == kDesignDpi || dpi <= 0) return deviceValue;
+    const long long design = static_cast<long long>(deviceValue) * kDesignDpi;
+    return static_cast<int>(design >= 0 ? design / dpi : -((-design + dpi - 1) / dpi));
+}
+
+// The DPI a window is drawn at: its monitor's (the program is per-monitor
+// aware), or the system's where the window system cannot say; without a
+// window, the system's.
 int WindowDpi(HWND hwnd) noexcept;
+
+// Lets drawing code written in design units draw on dc at dpi: the same ratio
+// as ScaleDpi, applied by the DC's mapping. At the design DPI the DC is left
+// as it is, so that every pixel stays exact.
+void UseDesignUnits(HDC dc, int dpi) noexcept;
 
 inline int ScaleForWindow(HWND hwnd, int designValue) noexcept {
     return ScaleDpi(designValue, WindowDpi(hwnd));

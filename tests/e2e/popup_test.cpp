@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -322,6 +323,68 @@ TEST_F(PopupTest, HoverMovesTheCursorUnlessKeysOnlyWereAsked) {
         PressKeys({VK_ESCAPE});
         ASSERT_TRUE(WaitUntil([&] { return !own.PopupVisible(); }));
     }
+}
+
+// The screen's DPI as the bed's programs read it when they start; put back after.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi) {
+        for (const Key& key : kKeys) {
+            DWORD value = 0, size = sizeof(value);
+            saved_.push_back(::RegGetValueW(key.root, key.path, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &value,
+                                            &size) == ERROR_SUCCESS
+                                 ? value
+                                 : 0);
+            Set(key, dpi);
+        }
+    }
+    ~ScreenDpi() {
+        for (std::size_t i = 0; i < kKeys.size(); ++i) {
+            if (saved_[i]) Set(kKeys[i], saved_[i]);
+            else ::RegDeleteKeyValueW(kKeys[i].root, kKeys[i].path, L"LogPixels");
+        }
+    }
+
+private:
+    struct Key {
+        HKEY root;
+        const wchar_t* path;
+    };
+    inline static const std::array<Key, 2> kKeys{{
+        {HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+        {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"},
+    }};
+    static void Set(const Key& key, DWORD dpi) {
+        ::RegSetKeyValueW(key.root, key.path, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    }
+    std::vector<DWORD> saved_;
+};
+
+// At 150 % every figure of the popup is half as large again, and the mouse
+// picks the cell drawn under it.
+TEST_F(PopupTest, AtOneHundredFiftyPercentTheTraysScaleAndHoverHitsTheCellUnderTheMouse) {
+    const ScreenDpi dpi(144);
+    WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\n");
+    StartWithTasks(L"Dpi", 3);
+    MoveMouseTo(5, 5);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Dpi 2"; }));
+
+    RECT window{};
+    ::GetWindowRect(tiledex.Popup(), &window);
+    EXPECT_EQ(window.right - window.left, 447);  // 298 at 96 DPI
+    const RECT task = PaintBox(kTaskPaintBoxId);
+    EXPECT_EQ(task.left, 12);
+    EXPECT_EQ(task.right - task.left, 423);  // 7 cells of 40 and the border, at 144 DPI
+    EXPECT_EQ(task.bottom - task.top, 63);
+    const RECT panel = RectIn(ChildById(tiledex.Popup(), kNamePanelId), tiledex.Popup());
+    EXPECT_EQ(panel.bottom - panel.top, 33);
+
+    // The third cell spans 81..120 design pixels across, 122..180 on this screen:
+    // at 150 device pixels only the scaled hit test finds it (unscaled, 150 is the fourth).
+    MoveMouseTo(window.left + task.left + 150, window.top + task.top + 30);
+    MoveMouseTo(window.left + task.left + 151, window.top + task.top + 31);
+    EXPECT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"Dpi 1"; }, 3s));
 }
 
 // Program entries as the settings file stores them.
