@@ -127,6 +127,83 @@ std::wstring LinkTarget(const std::wstring& file) {
     return target;
 }
 
+bool SameKey(std::wstring_view a, std::wstring_view b) noexcept {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+// What a transaction does to one section, in the order of its first change.
+struct SectionChanges {
+    std::wstring section;
+    bool erased = false;  // the section's old keys go; Writes are all it holds after
+    std::vector<std::pair<std::wstring, std::wstring>> writes;  // key, stored value; last value wins
+};
+
+std::vector<SectionChanges> GroupBySection(const std::vector<ProfileTransaction::Change>& changes) {
+    std::vector<SectionChanges> sections;
+    for (const ProfileTransaction::Change& change : changes) {
+        auto it = std::find_if(sections.begin(), sections.end(),
+                               [&](const SectionChanges& s) { return SameKey(s.section, change.section); });
+        if (it == sections.end()) it = sections.insert(sections.end(), SectionChanges{change.section, false, {}});
+        if (change.erase) {
+            it->erased = true;
+            it->writes.clear();
+            continue;
+        }
+        auto key = std::find_if(it->writes.begin(), it->writes.end(),
+                                [&](const auto& w) { return SameKey(w.first, change.key); });
+        if (key == it->writes.end()) it->writes.emplace_back(change.key, change.value);
+        else key->second = change.value;
+    }
+    return sections;
+}
+
+// The section's lines as the profile functions hold them ("key=value", as stored).
+std::vector<std::wstring> SectionLines(const std::wstring& section, const std::wstring& file) {
+    std::vector<wchar_t> buffer(4096);
+    for (;;) {
+        const DWORD length = ::GetPrivateProfileSectionW(section.c_str(), buffer.data(),
+                                                         static_cast<DWORD>(buffer.size()), file.c_str());
+        if (length + 2 < buffer.size()) {
+            std::vector<std::wstring> lines;
+            for (const wchar_t* p = buffer.data(); *p && p < buffer.data() + length; p += wcslen(p) + 1)
+                lines.emplace_back(p);
+            return lines;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+// Writes as WritePrivateProfileString would key by key: known keys keep their
+// place and take the new value, new keys follow in the order written, an
+// erased section is removed and written anew at the end of the file.
+bool WriteSection(const SectionChanges& change, const std::wstring& file) {
+    const wchar_t* section = change.section.c_str();
+    std::vector<std::wstring> lines;
+    if (change.erased) {
+        if (!::WritePrivateProfileStringW(section, nullptr, nullptr, file.c_str())) return false;
+        if (change.writes.empty()) return true;
+    } else {
+        lines = SectionLines(change.section, file);
+    }
+    for (const auto& [key, value] : change.writes) {
+        auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
+            const auto equals = l.find(L'=');
+            return equals != std::wstring::npos && SameKey(std::wstring_view(l).substr(0, equals), key);
+        });
+        std::wstring text = key + L'=' + value;
+        if (line == lines.end()) lines.push_back(std::move(text));
+        else *line = std::move(text);
+    }
+    std::wstring block;
+    for (const std::wstring& line : lines) {
+        block += line;
+        block += L'\0';
+    }
+    block += L'\0';
+    return ::WritePrivateProfileSectionW(section, block.c_str(), file.c_str()) != FALSE;
+}
+
 }  // namespace
 
 std::wstring StoredProfileValue(std::wstring_view value) {
@@ -208,15 +285,10 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
         if (!ConvertToUtf16(temp.path())) throw SettingsWriteError(fileName_);
     }
 
-    for (const Change& change : changes) {
-        const BOOL written =
-            change.erase
-                ? ::WritePrivateProfileStringW(change.section.c_str(), nullptr, nullptr,
-                                               temp.path().c_str())
-                : ::WritePrivateProfileStringW(change.section.c_str(), change.key.c_str(),
-                                               change.value.c_str(), temp.path().c_str());
-        if (!written) throw SettingsWriteError(fileName_);
-    }
+    // The profile functions rewrite the whole file on every call: each section
+    // is written in one call (two when it was erased first), not once per key.
+    for (const SectionChanges& section : GroupBySection(changes))
+        if (!WriteSection(section, temp.path())) throw SettingsWriteError(fileName_);
     ForgetCachedProfile(temp.path());
     if (!FlushToDisk(temp.path())) throw SettingsWriteError(fileName_);
 

@@ -44,11 +44,12 @@ public:
     // Also drops the pending changes when it throws.
     void Commit() override;
 
-private:
     struct Change {
         std::wstring section, key, value;
         bool erase;
     };
+
+private:
     void Apply(const std::vector<Change>& changes);
 
     std::wstring fileName_;
