@@ -272,10 +272,15 @@ void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
         PaintTray(dc, context, tray, tray == nav_.ActiveTray, size);
         return;
     }
+    // The picture is kept in device pixels and drawn in design units, as the
+    // box draws: the copy below is then one pixel for one, never stretched.
+    const int dpi = WindowDpi(PaintBoxOf(tray).hwnd());
+    UseDesignUnits(memory.get(), dpi);
     const bool fresh = picture.bitmap && picture.signature == signature &&
-                       picture.size.cx == size.cx && picture.size.cy == size.cy;
+                       picture.size.cx == size.cx && picture.size.cy == size.cy && picture.dpi == dpi;
     if (!fresh) {
-        picture.bitmap.reset(::CreateCompatibleBitmap(dc, size.cx, size.cy));
+        picture.bitmap.reset(::CreateCompatibleBitmap(dc, ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi)));
+        picture.dpi = dpi;
         picture.size = size;
         picture.signature = signature;
         if (!picture.bitmap) {
@@ -293,6 +298,11 @@ void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
         DrawCell(dc, context, tray, app_.Trays[static_cast<std::size_t>(tray)].CursorIndex,
                  CellState::Cursor);
     }
+}
+
+void TTdxMainForm::RepaintCell(std::int32_t tray, std::int32_t index) noexcept {
+    if (!::IsWindowVisible(hwnd()) || !IsShownCell(app_.Trays, tray, index)) return;
+    ::InvalidateRect(PaintBoxOf(tray).hwnd(), nullptr, FALSE);
 }
 
 void TTdxMainForm::DrawCellNow(std::int32_t tray, std::int32_t index, CellState state) noexcept {

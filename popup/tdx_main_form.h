@@ -60,6 +60,8 @@ public:
     // Runs the entry: starts its file, runs its command or activates its task,
     // then hides the popup when a key or gesture showed it.
     void RunEntry(std::int32_t tray, std::int32_t index) noexcept;
+    // An entry's icon changed (it arrived after start-up): drawn again if shown.
+    void RepaintCell(std::int32_t tray, std::int32_t index) noexcept;
 
     void SetSystemPorts(SystemPorts ports) { ports_ = std::move(ports); }
 
@@ -118,6 +120,7 @@ private:
         UniqueBitmap bitmap;
         SIZE size{};
         std::uint64_t signature = 0;
+        int dpi = 0;
     };
     std::uint64_t TraySignature(std::int32_t tray, SIZE size) const noexcept;
 

@@ -57,7 +57,12 @@ void TTiledexMain::FormCreate() {
         },
         [this] { cdDevice_.Close(hwnd()); });
     // Each settings step reports its own failure and start-up goes on: the
-    // program stays usable with whatever could be read.
+    // program stays usable with whatever could be read. The lists are read
+    // whole, but their icons come after the hotkey and the notification icon:
+    // until then every entry shows the shared fallback.
+    const auto loadIcon = app_.Items.loadIcon;
+    app_.Items.loadIcon = [fallback = app_.Items.applicationIcon](std::uint32_t, std::wstring_view,
+                                                                  std::int32_t) { return fallback; };
     RunGuarded(hwnd(), [this] { MigrateOldSettings(hwnd()); });
     RunGuarded(hwnd(), [this] {
         ReadProgramItems(app_.Items, app_.Environments, app_.Trays[kProgramTray].Items, -1);
@@ -66,6 +71,7 @@ void TTiledexMain::FormCreate() {
     RunGuarded(hwnd(), [this] {
         ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, app_.CurrentFileNumber());
     });
+    app_.Items.loadIcon = loadIcon;
     RefreshEnvironmentMenu();
     // Told once start-up is over, from the message loop: a message box here
     // would hold back the icon and the hooks.
@@ -80,9 +86,37 @@ void TTiledexMain::FormCreate() {
     InitUsKeyboard();
     AddTrayIcon();
     InitializeHelp(app_);
+    StartIconLoading();
+}
+
+void TTiledexMain::StartIconLoading() noexcept {
+    try {
+        std::vector<IconRequest> requests =
+            PendingIcons(app_.Trays[kProgramTray].Items, kProgramTray, app_.Items.applicationIcon);
+        std::vector<IconRequest> system =
+            PendingIcons(app_.Trays[kSystemTray].Items, kSystemTray, app_.Items.applicationIcon);
+        requests.insert(requests.end(), system.begin(), system.end());
+        iconLoader_.Start(hwnd(), std::move(requests));
+    } catch (...) {
+        // Out of memory: the entries keep the fallback icon.
+    }
+}
+
+void TTiledexMain::IconLoaded(LPARAM message) noexcept {
+    const std::unique_ptr<LoadedIcon> loaded = TakeLoadedIconMessage(message);
+    const std::int32_t tray = loaded->request.list;
+    const bool taken = (tray == kProgramTray || tray == kSystemTray) &&
+                       TakeLoadedIcon(app_.Trays[static_cast<std::size_t>(tray)].Items, loaded->request,
+                                      loaded->icon, app_.Items.applicationIcon);
+    if (!taken) {
+        if (!IsSharedIcon(loaded->icon)) ::DestroyIcon(loaded->icon);
+        return;
+    }
+    if (windows_.popup) windows_.popup->RepaintCell(tray, static_cast<std::int32_t>(loaded->request.index));
 }
 
 void TTiledexMain::FormClose() noexcept {
+    iconLoader_.Cancel();
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
     hook32_.Stop();
@@ -306,6 +340,8 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
     EnvironmentTable& table = app_.Environments;
     if (slot < 1 || slot > kMaxEnvironments) return;
     if (slot != table.IniNo || reload) {
+        // Icons still coming belong to the lists about to be replaced.
+        iconLoader_.Cancel();
         const int fileNumber = table.FileNumberOfSlot(slot);
         const std::wstring path = SettingsFileName(fileNumber);
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -386,6 +422,9 @@ LRESULT TTiledexMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         return 0;
     case WM_TRAYNOTIFY:
         TrayNotify(lParam);
+        return 0;
+    case WM_ICONLOADED:
+        IconLoaded(lParam);
         return 0;
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);

@@ -8,6 +8,7 @@
 #include "popup/cd_audio_device_win.h"
 #include "popup/app_state.h"
 #include "resident/hook32_companion.h"
+#include "settings/icon_loader_win.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
@@ -81,6 +82,8 @@ private:
     void TrayNotify(LPARAM mouseMessage) noexcept;
     void ShowTrayMenu() noexcept;
     void ShowForm(FormWindow* form) noexcept;
+    void StartIconLoading() noexcept;
+    void IconLoaded(LPARAM message) noexcept;
 
     AppState& app_;
     ProgramWindows windows_;
@@ -96,6 +99,7 @@ private:
     // same gesture (or one made meanwhile) and must not click again.
     bool gestureBusy_ = false;
     Hook32Companion hook32_;
+    IconLoader iconLoader_;
 };
 
 // Menu command identifiers of TrayMenu.

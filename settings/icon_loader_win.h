@@ -1,0 +1,52 @@
+// Reads entry icons on a thread of its own, so that neither start-up nor the
+// popup waits for an icon file on a slow or unplugged drive. Each icon is
+// posted to a window as it arrives; the window's thread decides whether it
+// still belongs to an entry (TakeLoadedIcon).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "settings/deferred_icons.h"
+
+namespace tdx {
+
+// Posted to the notify window: lParam is a LoadedIcon* that the receiver takes
+// over with TakeLoadedIconMessage.
+inline constexpr UINT WM_ICONLOADED = WM_APP + 0x31;
+
+struct LoadedIcon {
+    IconRequest request;
+    HICON icon = nullptr;
+};
+
+class IconLoader {
+public:
+    using LoadFunction = std::function<HICON(const IconRequest&)>;
+
+    // load runs on the loader's thread (LoadItemIcon when empty).
+    explicit IconLoader(LoadFunction load = {});
+    ~IconLoader();  // cancels; never waits for a file that does not answer
+    IconLoader(const IconLoader&) = delete;
+    IconLoader& operator=(const IconLoader&) = delete;
+
+    // Starts reading the icons, in order, one thread per drive or share; a run
+    // still going is cancelled first. False when some could not be started.
+    bool Start(HWND notify, std::vector<IconRequest> requests);
+    // Icons not yet read are not read; one being read is dropped when it comes.
+    void Cancel() noexcept;
+
+    struct Run;  // one start's requests, shared with its thread
+
+private:
+    LoadFunction load_;
+    std::shared_ptr<Run> run_;
+};
+
+// The receiver's side of WM_ICONLOADED.
+std::unique_ptr<LoadedIcon> TakeLoadedIconMessage(LPARAM lParam) noexcept;
+
+}  // namespace tdx
