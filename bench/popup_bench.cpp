@@ -4,6 +4,7 @@
 // window whose thread does not answer.
 //   popup_bench.exe [shows]
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -124,6 +125,13 @@ public:
     }
     ~Process() { Stop(); }
     DWORD Id() const { return id_; }
+    // Committed private memory; Wine leaves PrivateUsage at 0 and reports it as PagefileUsage.
+    double PrivateKb() const {
+        PROCESS_MEMORY_COUNTERS_EX counters{};
+        counters.cb = sizeof(counters);
+        ::GetProcessMemoryInfo(handle_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+        return static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / 1024.0;
+    }
 
 private:
     HANDLE handle_ = nullptr;
@@ -196,6 +204,7 @@ struct TiledexRun {
     std::vector<double> times;
     double firstHungShow = -1;  // a show while the system does not yet call the window hung
     RECT popup{};
+    double privateKb = 0;  // after the shows
 };
 
 // One run of tiledex.exe with 60 helper windows (and a hung one when asked).
@@ -252,12 +261,14 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
         ::Sleep(6000);
     }
     out.times = TimeShows(popup, probes, shows);
+    ::Sleep(500);
+    out.privateKb = tiledex.PrivateKb();
     tiledex.Stop(main);
     helper.Stop();
     return static_cast<int>(out.times.size()) == shows;
 }
 
-bool RunFloor(int shows, const RECT& size, std::vector<double>& times) {
+bool RunFloor(int shows, const RECT& size, std::vector<double>& times, double& privateKb) {
     Process floor;
     const int width = size.right - size.left;
     const int height = size.bottom - size.top;
@@ -281,6 +292,8 @@ bool RunFloor(int shows, const RECT& size, std::vector<double>& times) {
                                     {{left + width - 9, top + height - 11}, face},
                                     {{left + width / 2, top + height / 2}, face}};
     times = TimeShows(popup, probes, shows);
+    ::Sleep(500);
+    privateKb = floor.PrivateKb();
     floor.Stop(main);
     return static_cast<int>(times.size()) == shows;
 }
@@ -308,7 +321,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<double> floorTimes;
-    if (!RunFloor(shows, plain.popup, floorTimes)) {
+    double floorKb = 0;
+    if (!RunFloor(shows, plain.popup, floorTimes, floorKb)) {
         std::fprintf(stderr, "floor run failed\n");
         return 1;
     }
@@ -328,5 +342,7 @@ int main(int argc, char** argv) {
                 base.p95 > 0 ? withHung.p95 / base.p95 : 0.0);
     std::printf("first show right after the window stopped answering: %.2f ms\n",
                 hung.firstHungShow);
+    std::printf("private memory after %d shows: floor %.0f KiB, tiledex %.0f KiB, ratio %.2f (goal <= 1.6)\n",
+                shows, floorKb, plain.privateKb, floorKb > 0 ? plain.privateKb / floorKb : 0.0);
     return 0;
 }
