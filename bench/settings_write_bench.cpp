@@ -141,7 +141,12 @@ double StartWithLargeFile(const fs::path& exe, const fs::path& appData, bool wit
     }
     if (HWND window = FindWindowOfProcess(L"TTiledexMain", pi.dwProcessId))
         ::PostMessageW(window, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    if (::WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "(ended by force) ");
+        ::TerminateProcess(pi.hProcess, 1);
+        // Termination completes later; the next start must not meet this instance.
+        ::WaitForSingleObject(pi.hProcess, 10000);
+    }
     ::CloseHandle(pi.hProcess);
     return ms;
 }

@@ -3,8 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "settings/ini_values.h"
+#include "settings/profile_text.h"
 #include "settings/settings_files.h"
 #include "winbase/unique_handle.h"
 
@@ -127,37 +131,6 @@ std::wstring LinkTarget(const std::wstring& file) {
     return target;
 }
 
-bool SameKey(std::wstring_view a, std::wstring_view b) noexcept {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
-// What a transaction does to one section, in the order of its first change.
-struct SectionChanges {
-    std::wstring section;
-    bool erased = false;  // the section's old keys go; Writes are all it holds after
-    std::vector<std::pair<std::wstring, std::wstring>> writes;  // key, stored value; last value wins
-};
-
-std::vector<SectionChanges> GroupBySection(const std::vector<ProfileTransaction::Change>& changes) {
-    std::vector<SectionChanges> sections;
-    for (const ProfileTransaction::Change& change : changes) {
-        auto it = std::find_if(sections.begin(), sections.end(),
-                               [&](const SectionChanges& s) { return SameKey(s.section, change.section); });
-        if (it == sections.end()) it = sections.insert(sections.end(), SectionChanges{change.section, false, {}});
-        if (change.erase) {
-            it->erased = true;
-            it->writes.clear();
-            continue;
-        }
-        auto key = std::find_if(it->writes.begin(), it->writes.end(),
-                                [&](const auto& w) { return SameKey(w.first, change.key); });
-        if (key == it->writes.end()) it->writes.emplace_back(change.key, change.value);
-        else key->second = change.value;
-    }
-    return sections;
-}
-
 // The section's lines as the profile functions hold them ("key=value", as stored).
 std::vector<std::wstring> SectionLines(const std::wstring& section, const std::wstring& file) {
     std::vector<wchar_t> buffer(4096);
@@ -177,7 +150,7 @@ std::vector<std::wstring> SectionLines(const std::wstring& section, const std::w
 // Writes as WritePrivateProfileString would key by key: known keys keep their
 // place and take the new value, new keys follow in the order written, an
 // erased section is removed and written anew at the end of the file.
-bool WriteSection(const SectionChanges& change, const std::wstring& file) {
+bool WriteSection(const SectionEdit& change, const std::wstring& file) {
     const wchar_t* section = change.section.c_str();
     std::vector<std::wstring> lines;
     if (change.erased) {
@@ -189,7 +162,7 @@ bool WriteSection(const SectionChanges& change, const std::wstring& file) {
     for (const auto& [key, value] : change.writes) {
         auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
             const auto equals = l.find(L'=');
-            return equals != std::wstring::npos && SameKey(std::wstring_view(l).substr(0, equals), key);
+            return equals != std::wstring::npos && SameProfileName(std::wstring_view(l).substr(0, equals), key);
         });
         std::wstring text = key + L'=' + value;
         if (line == lines.end()) lines.push_back(std::move(text));
@@ -202,6 +175,84 @@ bool WriteSection(const SectionChanges& change, const std::wstring& file) {
     }
     block += L'\0';
     return ::WritePrivateProfileSectionW(section, block.c_str(), file.c_str()) != FALSE;
+}
+
+bool ReadAll(const std::wstring& file, std::string& bytes) {
+    // Fails, as a copy would, when the file is held open by someone who shares nothing.
+    UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!in || !::GetFileSizeEx(in.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    return bytes.empty() ||
+           (::ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+            read == bytes.size());
+}
+
+bool WriteAll(const std::wstring& file, const std::string& bytes) {
+    UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return out && (bytes.empty() || (::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                  &written, nullptr) &&
+                                     written == bytes.size()));
+}
+
+// Nothing when the bytes hold a sequence the code page does not decode: the
+// text would not be written back as it was.
+std::optional<std::wstring> Decode(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int length = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                             static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                          text.data(), length);
+    return text;
+}
+
+std::string Encode(UINT codePage, std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
+                              nullptr, nullptr);
+    return bytes;
+}
+
+std::string Utf16File(std::wstring_view text) {
+    std::string bytes("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+// The file's bytes with the edits made, in the encoding it has (UTF-16 when
+// the code page cannot hold the new text); nothing when the file is in a form
+// this cannot keep byte for byte (bytes the code page does not decode, UTF-16
+// big-endian), which the profile functions then edit.
+std::optional<std::string> EditedBytes(const std::string& bytes, const std::vector<SectionEdit>& edits,
+                                       bool changesFitCodePage) {
+    const auto startsWith = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
+    if (startsWith("\xFF\xFE")) {
+        if (bytes.size() % 2 != 0) return std::nullopt;
+        const std::wstring_view text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+        return Utf16File(ApplySectionEdits(text, edits));
+    }
+    if (startsWith("\xFE\xFF")) return std::nullopt;
+    if (startsWith("\xEF\xBB\xBF")) {
+        const std::optional<std::wstring> text = Decode(CP_UTF8, std::string_view(bytes).substr(3));
+        if (!text) return std::nullopt;
+        return "\xEF\xBB\xBF" + Encode(CP_UTF8, ApplySectionEdits(*text, edits));
+    }
+    const std::optional<std::wstring> text = Decode(CP_ACP, bytes);
+    if (!text) return std::nullopt;
+    const std::wstring edited = ApplySectionEdits(*text, edits);
+    // Text the code page cannot hold would be stored as "?" or as a look-alike
+    // (another file's name): such a file is kept in UTF-16 from now on.
+    return changesFitCodePage ? Encode(CP_ACP, edited) : Utf16File(edited);
 }
 
 }  // namespace
@@ -271,32 +322,39 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
         throw SettingsWriteError(fileName_);
     TempFile temp(tempName);
 
-    // The copy keeps the file's encoding, which the profile functions then follow.
-    // It fails when the file is held open by someone who shares nothing.
-    if (exists && !::CopyFileW(file, temp.path().c_str(), FALSE))
-        throw SettingsWriteError(fileName_);
-
-    // Text the code page cannot hold would be stored as "?" or as a look-alike
-    // (another file's name): such a file is kept in UTF-16 from now on. Files
-    // whose text fits stay in the code page, byte for byte as before.
-    if (!IsUtf16File(temp.path()) && !std::all_of(changes.begin(), changes.end(), [](const Change& c) {
-            return FitsCodePage(c.section) && FitsCodePage(c.key) && FitsCodePage(c.value);
-        })) {
-        if (!ConvertToUtf16(temp.path())) throw SettingsWriteError(fileName_);
+    SectionEdits edits;
+    for (const Change& change : changes) {
+        if (change.erase) edits.Erase(change.section);
+        else edits.Write(change.section, change.key, change.value);
     }
-
-    // The profile functions rewrite the whole file on every call: each section
-    // is written in one call (two when it was erased first), not once per key.
-    for (const SectionChanges& section : GroupBySection(changes))
-        if (!WriteSection(section, temp.path())) throw SettingsWriteError(fileName_);
-    ForgetCachedProfile(temp.path());
+    const bool fits = std::all_of(changes.begin(), changes.end(), [](const Change& c) {
+        return FitsCodePage(c.section) && FitsCodePage(c.key) && FitsCodePage(c.value);
+    });
+    // The file is edited in memory and written once: the profile functions
+    // would rewrite all of it on every call.
+    std::string bytes;
+    if (exists && !ReadAll(file, bytes)) throw SettingsWriteError(fileName_);
+    if (const std::optional<std::string> edited = EditedBytes(bytes, edits.Edits(), fits)) {
+        if (!WriteAll(temp.path(), *edited)) throw SettingsWriteError(fileName_);
+        // Never opened by the profile functions: nothing of it is in their cache.
+    } else {
+        // A form kept byte for byte only by the profile functions: a copy they edit
+        // section by section. The copy keeps the file's encoding.
+        if (!::CopyFileW(file, temp.path().c_str(), FALSE)) throw SettingsWriteError(fileName_);
+        if (!IsUtf16File(temp.path()) && !fits && !ConvertToUtf16(temp.path()))
+            throw SettingsWriteError(fileName_);
+        for (const SectionEdit& section : edits.Edits())
+            if (!WriteSection(section, temp.path())) throw SettingsWriteError(fileName_);
+        ForgetCachedProfile(temp.path());
+    }
     if (!FlushToDisk(temp.path())) throw SettingsWriteError(fileName_);
 
     if (!::MoveFileExW(temp.path().c_str(), file,
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw SettingsWriteError(fileName_);
     temp.Keep();
-    ForgetCachedProfile(fileName_);
+    // The profile functions see the new file by its write time; dropping their
+    // cache here would only make them read all of it at once.
 }
 
 }  // namespace tdx
