@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
 
 namespace tdx {
@@ -52,7 +53,9 @@ std::optional<std::wstring> RunOpenFileDialog(HWND owner, AppState& app, const w
     ofn.lpstrTitle = title;
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER;
     app.DialogBusy = true;
-    const BOOL chosen = ::GetOpenFileNameW(&ofn);
+    static const auto getOpenFileName =
+        LateBound<decltype(&::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    const BOOL chosen = getOpenFileName && getOpenFileName(&ofn);
     app.DialogBusy = false;
     if (!chosen) return std::nullopt;
     return std::wstring(file.data());

@@ -12,6 +12,7 @@
 #include "settings/autorun_win.h"
 #include "settings/settings_error.h"
 #include "settings/windows_version_win.h"
+#include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/error_display.h"
 
@@ -329,7 +330,8 @@ void TOptionForm::PickColor(bool text) noexcept {
     cc.rgbResult = text ? sampleText_ : sampleBack_;
     cc.lpCustColors = customColors_.data();
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (!::ChooseColorW(&cc)) return;
+    static const auto chooseColor = LateBound<decltype(&::ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+    if (!chooseColor || !chooseColor(&cc)) return;
     if (text) {
         sampleText_ = cc.rgbResult;
     } else {

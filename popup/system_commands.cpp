@@ -6,6 +6,7 @@
 
 #include "popup/tdx_main_form.h"
 #include "settings/special_folders_win.h"
+#include "winbase/late_bound.h"
 #include "winbase/message_pump.h"
 
 namespace tdx {
@@ -46,7 +47,9 @@ SystemPorts SystemPorts::Platform() {
     ports.CancelNetworkConnection = [](const std::wstring& localName) {
         // Not forced: open files on the drive keep it connected. The profile's
         // persistent connection is left as it is.
-        ::WNetCancelConnection2W(localName.c_str(), 0, FALSE);
+        static const auto cancelConnection =
+            LateBound<decltype(&::WNetCancelConnection2W)>(L"mpr.dll", "WNetCancelConnection2W");
+        if (cancelConnection) cancelConnection(localName.c_str(), 0, FALSE);
     };
     return ports;
 }

@@ -6,12 +6,19 @@
 
 #include "resident/help_topics.h"
 #include "winbase/app_help.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
 
 // Whether a help window may be open, so that exit loads no help engine for nothing.
 bool g_helpUsed = false;
+
+// The help engine is loaded at the first help request, not at start-up.
+HWND HtmlHelpCall(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data) noexcept {
+    static const auto htmlHelp = LateBound<decltype(&::HtmlHelpW)>(L"hhctrl.ocx", "HtmlHelpW");
+    return htmlHelp ? htmlHelp(caller, file, command, data) : nullptr;
+}
 
 }  // namespace
 
@@ -37,17 +44,17 @@ bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept {
     case HELP_CONTEXT:
         if (const wchar_t* page = HelpTopicPage(static_cast<int>(data))) {
             const std::wstring topic = app.HelpFilePath + L"::/" + page;
-            ::HtmlHelpW(::GetDesktopWindow(), topic.c_str(), HH_DISPLAY_TOPIC, 0);
+            HtmlHelpCall(::GetDesktopWindow(), topic.c_str(), HH_DISPLAY_TOPIC, 0);
         } else {
-            ::HtmlHelpW(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data);
+            HtmlHelpCall(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data);
         }
         break;
     case HELP_CONTENTS:
     case HELP_FINDER:
-        ::HtmlHelpW(::GetDesktopWindow(), file, HH_DISPLAY_TOPIC, 0);
+        HtmlHelpCall(::GetDesktopWindow(), file, HH_DISPLAY_TOPIC, 0);
         break;
     case HELP_CONTEXTPOPUP:
-        if (!::HtmlHelpW(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data)) {
+        if (!HtmlHelpCall(::GetDesktopWindow(), file, HH_HELP_CONTEXT, data)) {
             HH_POPUP popup{};
             popup.cbStruct = sizeof(popup);
             popup.idString = static_cast<UINT>(data);
@@ -57,13 +64,13 @@ bool HelpRequest(AppState& app, UINT command, DWORD_PTR data) noexcept {
             popup.rcMargins = RECT{-1, -1, -1, -1};
             const std::wstring texts = app.HelpFilePath + L"::/cshelp.txt";
             HWND owner = ::GetActiveWindow();
-            ::HtmlHelpW(owner ? owner : ::GetDesktopWindow(), texts.c_str(), HH_DISPLAY_TEXT_POPUP,
+            HtmlHelpCall(owner ? owner : ::GetDesktopWindow(), texts.c_str(), HH_DISPLAY_TEXT_POPUP,
                         reinterpret_cast<DWORD_PTR>(&popup));
         }
         break;
     case HELP_QUIT:
         // The viewer's windows belong to the program: they go with it.
-        if (g_helpUsed) ::HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        if (g_helpUsed) HtmlHelpCall(nullptr, nullptr, HH_CLOSE_ALL, 0);
         g_helpUsed = false;
         break;
     case HELP_SETPOPUP_POS:

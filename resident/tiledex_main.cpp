@@ -80,12 +80,14 @@ void TTiledexMain::FormCreate() {
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
     ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
-    hook32_.Start();
     app_.PopupMode = kPopupHidden;
     app_.DialogBusy = false;
     InitUsKeyboard();
     AddTrayIcon();
     InitializeHelp(app_);
+    // What the user does not wait for comes last: the 32-bit companion (a
+    // process start) and the entries' icons.
+    hook32_.Start();
     StartIconLoading();
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,21 +15,6 @@
 
 namespace tdx {
 namespace {
-
-constexpr DWORD kReadBuffer = kMaxStringValue + 1;
-
-// Two defaults that no settings file holds by accident: a key is missing only
-// when both come back.
-constexpr wchar_t kMissingA[] = L"\x01tdx-missing-a";
-constexpr wchar_t kMissingB[] = L"\x02tdx-missing-b";
-
-std::wstring ReadWithDefault(const std::wstring& section, const std::wstring& key,
-                             const wchar_t* fallback, const std::wstring& file) {
-    wchar_t buffer[kReadBuffer];
-    const DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback,
-                                                    buffer, kReadBuffer, file.c_str());
-    return std::wstring(buffer, std::min<DWORD>(length, kReadBuffer - 1));
-}
 
 // The profile functions keep files they have seen in a cache; a file replaced
 // underneath them must not be answered from it.
@@ -177,6 +163,13 @@ bool WriteSection(const SectionEdit& change, const std::wstring& file) {
     return ::WritePrivateProfileSectionW(section, block.c_str(), file.c_str()) != FALSE;
 }
 
+// A key as the section's map holds it.
+std::wstring FoldedName(std::wstring_view name) {
+    std::wstring folded(name);
+    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return folded;
+}
+
 bool ReadAll(const std::wstring& file, std::string& bytes) {
     // Fails, as a copy would, when the file is held open by someone who shares nothing.
     UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -271,14 +264,37 @@ std::wstring StoredProfileValue(std::wstring_view value) {
     return stored;
 }
 
+const ProfileFile::Section& ProfileFile::SectionNamed(std::wstring_view section) const {
+    for (const Section& known : sections_)
+        if (SameProfileName(known.name, section)) return known;
+    Section read{std::wstring(section), {}};
+    for (const std::wstring& line : SectionLines(read.name, fileName_)) {
+        const auto equals = line.find(L'=');
+        std::wstring_view key(line), value;
+        if (equals != std::wstring::npos) {
+            key = key.substr(0, equals);
+            value = std::wstring_view(line).substr(equals + 1);
+        }
+        // As a single read returns it: no blanks around it, one pair of quotes
+        // dropped, at most kMaxStringValue characters. The first of two equal keys counts.
+        const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+        while (!key.empty() && blank(key.front())) key.remove_prefix(1);
+        while (!key.empty() && blank(key.back())) key.remove_suffix(1);
+        while (!value.empty() && blank(value.front())) value.remove_prefix(1);
+        while (!value.empty() && blank(value.back())) value.remove_suffix(1);
+        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        read.values.emplace(FoldedName(key), std::wstring(value.substr(0, kMaxStringValue)));
+    }
+    return sections_.emplace_back(std::move(read));
+}
+
 std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
                                                     std::wstring_view key) const {
-    const std::wstring s(section), k(key);
-    std::wstring value = ReadWithDefault(s, k, kMissingA, fileName_);
-    if (value != kMissingA) return value;
-    value = ReadWithDefault(s, k, kMissingB, fileName_);
-    if (value != kMissingB) return value;
-    return std::nullopt;
+    const Section& found = SectionNamed(section);
+    const auto value = found.values.find(FoldedName(key));
+    if (value == found.values.end()) return std::nullopt;
+    return value->second;
 }
 
 void ProfileTransaction::WriteString(std::wstring_view section, std::wstring_view key,
