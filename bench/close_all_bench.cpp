@@ -121,7 +121,7 @@ double TiledexRun(bool hang) {
     HWND popup = nullptr;
     WaitFor([&] {
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
-        return popup && FindWindowOfProcess(L"TChangeForm", tiledex.Id());
+        return popup && FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
     }, std::chrono::seconds(20));
     if (!popup) return -1;
     PressKeys({VK_CONTROL, VK_MENU, 'J'});

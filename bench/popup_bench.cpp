@@ -229,7 +229,7 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
     WaitFor([&] {
         main = FindWindowOfProcess(L"TTiledexMain", tiledex.Id());
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
-        return main && popup && FindWindowOfProcess(L"TChangeForm", tiledex.Id());
+        return main && popup;
     }, std::chrono::seconds(20));
     if (!popup) return false;
 

@@ -19,7 +19,7 @@ class TAboutForm : public FormWindow {
 public:
     TAboutForm() noexcept : FormWindow(L"TAboutForm", L"バージョン情報", 150, 140) {}
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     void Button1Click() noexcept { Hide(); }
 
 protected:

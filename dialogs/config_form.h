@@ -48,7 +48,7 @@ public:
           settingForm_(settingForm), deleteForm_(deleteForm) {}
     ~TConfigForm() override;
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     // Takes the copies that Cancel puts back and shows the dialog at the mouse.
     void OpenRegistration() noexcept;
 

@@ -51,7 +51,7 @@ bool TDeleteForm::Create(HWND owner) {
 
 void TDeleteForm::OpenFor(std::int32_t tray, std::int32_t index, HWND over,
                           std::function<void(std::int32_t tray)> refreshGrid) {
-    if (!IsShownCell(app_.Trays, tray, index)) return;
+    if (!IsShownCell(app_.Trays, tray, index) || !EnsureCreated()) return;
     const LaunchItem& item = app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
     tray_ = tray;
     index_ = index;

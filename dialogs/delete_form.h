@@ -22,7 +22,7 @@ public:
     explicit TDeleteForm(AppState& app) noexcept
         : FormWindow(L"TDeleteForm", L"アイコンの削除", 207, 98), app_(app) {}
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
 
     // Asks about the entry at (tray, index) and shows the question centred over
     // `over`. After a deletion refreshGrid is called with the tray.

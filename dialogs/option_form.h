@@ -51,7 +51,7 @@ class TOptionForm : public FormWindow {
 public:
     TOptionForm() noexcept : FormWindow(L"TOptionForm", L"各種設定", 396, 333, 14) {}
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     // What OK hands the edited options to: the resident applies and saves them.
     void SetApplyOptions(std::function<void(const OptionSet&)> apply) { applyOptions_ = std::move(apply); }
 

@@ -168,6 +168,7 @@ bool TSettingForm::Create(HWND owner) {
 }
 
 bool TSettingForm::OpenItemEditor(std::int32_t tray, std::int32_t index, bool saveOnOk) {
+    if (!EnsureCreated()) return false;
     tray_ = tray;
     index_ = index;
     saveOnOk_ = saveOnOk;

@@ -43,7 +43,7 @@ public:
         : FormWindow(L"TSettingForm", L"設定変更", 417, 359, 12), app_(app) {}
     ~TSettingForm() override;
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     // Loads the entry at (tray, index); false (and the editor stays hidden)
     // when there is no such entry. The caller shows the editor afterwards.
     bool OpenItemEditor(std::int32_t tray, std::int32_t index, bool saveOnOk);

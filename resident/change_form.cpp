@@ -30,6 +30,7 @@ bool TChangeForm::Create(HWND owner) {
 
 void TChangeForm::Open(const wchar_t* caption, const std::wstring& name, int popup,
                        std::function<void(const std::wstring& name, int popup)> confirm) {
+    if (!EnsureCreated()) return;
     confirm_ = std::move(confirm);
     ::SetWindowTextW(hwnd(), caption);
     ::SetDlgItemTextW(hwnd(), kChangeNameEditId, name.c_str());

@@ -21,7 +21,7 @@ class TChangeForm : public FormWindow {
 public:
     TChangeForm() noexcept : FormWindow(L"TChangeForm", L"環境の変更", 242, 145, 22) {}
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     // Opens the dialog for a name and display mode; OK hands them to `confirm`.
     void Open(const wchar_t* caption, const std::wstring& name, int popup,
               std::function<void(const std::wstring& name, int popup)> confirm);

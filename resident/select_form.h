@@ -25,7 +25,7 @@ public:
     TSelectForm(AppState& app, TChangeForm& changeForm) noexcept
         : FormWindow(L"TSelectForm", L"環境選択/設定", 242, 151, 22), app_(app), changeForm_(changeForm) {}
 
-    bool Create(HWND owner);
+    bool Create(HWND owner) override;
     // Makes a slot of the (new) table current, as the menu's environment items do.
     // With reload, the slot is read even when it is already the current one.
     void SetSwitchEnvironment(std::function<void(int slot, bool reload)> switchTo) {

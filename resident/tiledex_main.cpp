@@ -158,7 +158,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
 }
 
 void TTiledexMain::OpenIconRegistration() noexcept {
-    if (!CloseOtherWindows(1) || !windows_.configForm) return;
+    if (!CloseOtherWindows(1) || !windows_.configForm || !windows_.configForm->EnsureCreated()) return;
     windows_.configForm->OpenRegistration();
 }
 
@@ -328,7 +328,7 @@ void TTiledexMain::ShowTrayMenu() noexcept {
 }
 
 void TTiledexMain::ShowForm(FormWindow* form) noexcept {
-    if (!form) return;
+    if (!form || !form->EnsureCreated()) return;
     ::SetForegroundWindow(form->hwnd());
     form->Show();
 }
@@ -394,7 +394,8 @@ void TTiledexMain::tmOptionClick() noexcept {
     CloseOtherWindows(2);
     // Each opening starts from the options in force; a Run value it cannot read
     // is reported there and the dialog stays closed.
-    if (windows_.optionForm && windows_.optionForm->Load(app_.Options)) ShowForm(windows_.optionForm);
+    if (windows_.optionForm && windows_.optionForm->EnsureCreated() && windows_.optionForm->Load(app_.Options))
+        ShowForm(windows_.optionForm);
 }
 
 void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0); }

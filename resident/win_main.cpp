@@ -51,13 +51,8 @@ int Run() {
     TSelectForm selectForm(app, changeForm);
     const HWND owner = mainWindow.hwnd();
     popup.Create(owner);
-    deleteForm.Create(owner);
-    optionForm.Create(owner);
-    aboutForm.Create(owner);
-    settingForm.Create(owner);
-    configForm.Create(owner);
-    selectForm.Create(owner);
-    changeForm.Create(owner);
+    // The dialogs are made when first opened.
+    FormWindow::SetOwnerOfForms(owner);
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
     optionForm.SetApplyOptions([&mainWindow](const OptionSet& options) { mainWindow.ApplyOptions(options); });

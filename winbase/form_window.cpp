@@ -19,6 +19,15 @@ bool FormWindow::Create(HWND owner) {
     return true;
 }
 
+bool FormWindow::EnsureCreated() noexcept {
+    if (hwnd()) return true;
+    try {
+        return Create(ownerOfForms_);
+    } catch (...) {
+        return false;  // out of memory: the dialog does not open
+    }
+}
+
 LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     if (msg == WM_CLOSE) {
         // Forms live until the program ends; closing one only hides it.

@@ -1,6 +1,6 @@
-// A modeless dialog window of the program: created once at start-up, owned by the
-// hidden main window (so it never gets a taskbar button), hidden instead of
-// destroyed when the user closes it.
+// A modeless dialog window of the program: created at its first opening, owned
+// by the hidden main window (so it never gets a taskbar button), hidden instead
+// of destroyed when the user closes it.
 #pragma once
 
 #include "winbase/window_base.h"
@@ -14,7 +14,12 @@ public:
         : className_(className), caption_(caption), clientWidth_(clientWidth),
           clientHeight_(clientHeight), helpContext_(helpContext) {}
 
-    bool Create(HWND owner);
+    virtual bool Create(HWND owner);
+    // Most runs open few of the dialogs, and each one made costs memory for as
+    // long as the program runs: they are made when first opened, owned by this.
+    static void SetOwnerOfForms(HWND owner) noexcept { ownerOfForms_ = owner; }
+    // Makes the window now if it was not made yet; false when that fails.
+    bool EnsureCreated() noexcept;
     const wchar_t* ClassName() const noexcept { return className_; }
 
 protected:
@@ -28,6 +33,7 @@ private:
     int clientWidth_;
     int clientHeight_;
     int helpContext_;
+    static inline HWND ownerOfForms_ = nullptr;
 };
 
 }  // namespace tdx

@@ -249,9 +249,9 @@ bool TiledexProcess::Start() {
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     processId_ = pi.dwProcessId;
-    // The environment dialog is created last: once it exists, start-up is complete.
+    // The popup is created last: once it exists, start-up is complete.
     return WaitUntil([this] {
-        return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running();
+        return FindProcessWindow(L"TTdxMainForm", processId_) != nullptr || !Running();
     }) && Running();
 }
 
@@ -305,7 +305,7 @@ std::vector<int> TiledexProcess::StartManyAtOnce(int count) {
         processId_ = ::GetProcessId(process_);
         // The one that stays must come up fully.
         failed = failed || !WaitUntil([this] {
-            return FindProcessWindow(L"TChangeForm", processId_) != nullptr || !Running();
+            return FindProcessWindow(L"TTdxMainForm", processId_) != nullptr || !Running();
         }) || !Running();
     } else {
         for (HANDLE h : running) {
