@@ -24,6 +24,10 @@ constexpr std::array<ControlSpec, 7> kLayout{{
 
 bool TChangeForm::Create(HWND owner) {
     if (!FormWindow::Create(owner)) return false;
+    // A group box paints only its frame: with its area clipped out of the
+    // dialog's own background, its inside would stay black.
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    ::SetWindowLongPtrW(hwnd(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN));
     font_ = DialogFont(hwnd(), 12);
     return CreateControls(hwnd(), kLayout, font_.get());
 }

@@ -54,6 +54,14 @@ TEST(EnvironmentDialog, AddAndDeleteAnEnvironmentWithItsFile) {
         return change && ::IsWindowVisible(change);
     }));
     EXPECT_EQ(WindowText(change), L"環境の追加");
+    // The inside of the group box shows the dialog's face, not black.
+    RECT group{};
+    ::GetWindowRect(::GetDlgItem(change, kChangeGroupBoxId), &group);
+    const POINT inside{group.left + 6, group.bottom - 6};
+    EXPECT_TRUE(WaitUntil([&] {
+        return ScreenPixels::Capture(group).At(inside.x - group.left, inside.y - group.top) ==
+               ::GetSysColor(COLOR_BTNFACE);
+    }));
     wchar_t name[64]{};
     ::SendMessageW(::GetDlgItem(change, kChangeNameEditId), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(name));
     EXPECT_STREQ(name, L"環境2");
