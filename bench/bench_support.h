@@ -28,6 +28,26 @@ inline HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
     return nullptr;
 }
 
+// Whether another program holds Ctrl+Alt+J (the program's hotkey).
+inline bool HotKeyTaken() {
+    constexpr int kProbeId = 0x6B6B;
+    if (!::RegisterHotKey(nullptr, kProbeId, MOD_CONTROL | MOD_ALT, 'J')) return true;
+    ::UnregisterHotKey(nullptr, kProbeId);
+    return false;
+}
+
+// Starts the program in its own folder; the caller owns pi.hProcess.
+inline bool StartProgram(const std::filesystem::path& exe, PROCESS_INFORMATION& pi) {
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          exe.parent_path().c_str(), &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    return true;
+}
+
 // Presses the keys in order with SendInput, then releases them in reverse order.
 inline void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;

@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using tdx::bench::ExeDir;
+using tdx::bench::HotKeyTaken;
 using tdx::bench::FindWindowOfProcess;
 
 double Ms(Clock::time_point since) {
@@ -106,27 +107,15 @@ Figures MeasureWrites(const fs::path& folder, std::size_t bytes, int runs) {
     return f;
 }
 
-bool HotKeyTaken() {
-    if (!::RegisterHotKey(nullptr, 0x6B6C, MOD_CONTROL | MOD_ALT, 'J')) return true;
-    ::UnregisterHotKey(nullptr, 0x6B6C);
-    return false;
-}
-
 // Start -> hotkey registered with the damaged file; negative when it never came.
 double StartWithLargeFile(const fs::path& exe, const fs::path& appData, bool withSystem) {
     fs::remove_all(appData);
     fs::create_directories(appData / L"tiledex");
     MakeFile(appData / L"tiledex" / L"tiledex.ini", 15u << 20, withSystem);
     ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     const auto start = Clock::now();
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          exe.parent_path().c_str(), &si, &pi))
-        return -2;
-    ::CloseHandle(pi.hThread);
+    if (!tdx::bench::StartProgram(exe, pi)) return -2;
     double ms = -1;
     while (Clock::now() - start < std::chrono::seconds(60)) {
         if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {

@@ -28,13 +28,8 @@ struct Sample {
 };
 
 using tdx::bench::ExeDir;
+using tdx::bench::HotKeyTaken;
 using tdx::bench::FindWindowOfProcess;
-
-bool HotKeyTaken() {
-    if (!::RegisterHotKey(nullptr, 0x6B6B, MOD_CONTROL | MOD_ALT, 'J')) return true;
-    ::UnregisterHotKey(nullptr, 0x6B6B);
-    return false;
-}
 
 bool IconPresent(HWND window) {
     NOTIFYICONDATAW data{};
@@ -93,15 +88,9 @@ bool Measure(const fs::path& exe, const wchar_t* mainClass, const fs::path& appD
     fs::create_directories(appData);
     WriteSettings(appData, settings);
     ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     const auto start = Clock::now();
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          exe.parent_path().c_str(), &si, &pi))
-        return false;
-    ::CloseHandle(pi.hThread);
+    if (!tdx::bench::StartProgram(exe, pi)) return false;
     HWND window = nullptr;
     bool ready = false;
     while (Clock::now() - start < std::chrono::seconds(20)) {
