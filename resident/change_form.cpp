@@ -32,10 +32,15 @@ bool TChangeForm::Create(HWND owner) {
     return CreateControls(hwnd(), kLayout, font_.get());
 }
 
-void TChangeForm::Open(const wchar_t* caption, const std::wstring& name, int popup,
+void TChangeForm::Open(HWND asker, const wchar_t* caption, const std::wstring& name, int popup,
                        std::function<void(const std::wstring& name, int popup)> confirm) {
     if (!EnsureCreated()) return;
+    Dismiss();
     confirm_ = std::move(confirm);
+    // The answer belongs to the asker's edit as it stands now: while the question
+    // is open, that edit must not change under it.
+    asker_ = asker;
+    if (asker_) ::EnableWindow(asker_, FALSE);
     ::SetWindowTextW(hwnd(), caption);
     ::SetDlgItemTextW(hwnd(), kChangeNameEditId, name.c_str());
     // Any display mode but 0 shows as "always".
@@ -51,8 +56,17 @@ void TChangeForm::OkButtonClick() noexcept {
     // The name is taken as typed: empty and repeated names are the user's to choose.
     const std::wstring name = ControlText(::GetDlgItem(hwnd(), kChangeNameEditId));
     const int popup = ::IsDlgButtonChecked(hwnd(), kChangeNoRadioId) == BST_CHECKED ? 0 : 1;
-    Hide();
-    if (confirm_) RunGuarded(hwnd(), [&] { confirm_(name, popup); });
+    const auto confirm = std::move(confirm_);
+    Dismiss();
+    if (confirm) RunGuarded(hwnd(), [&] { confirm(name, popup); });
+}
+
+void TChangeForm::Dismiss() noexcept {
+    confirm_ = nullptr;
+    // Enabled before the hide, so that the asker (not some other window) gets the activation back.
+    if (asker_) ::EnableWindow(asker_, TRUE);
+    asker_ = nullptr;
+    if (hwnd()) Hide();
 }
 
 LRESULT TChangeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {

@@ -23,17 +23,21 @@ public:
 
     bool Create(HWND owner) override;
     // Opens the dialog for a name and display mode; OK hands them to `confirm`.
-    void Open(const wchar_t* caption, const std::wstring& name, int popup,
+    // The dialog is modal to `asker`: it stays disabled until the name dialog ends.
+    void Open(HWND asker, const wchar_t* caption, const std::wstring& name, int popup,
               std::function<void(const std::wstring& name, int popup)> confirm);
+    // Ends the dialog without handing anything back: the edit it belonged to is over.
+    void Dismiss() noexcept;
 
     void OkButtonClick() noexcept;
-    void CancelButtonClick() noexcept { Hide(); }
+    void CancelButtonClick() noexcept { Dismiss(); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     std::function<void(const std::wstring&, int)> confirm_;
+    HWND asker_ = nullptr;
     UniqueFont font_;
 };
 

@@ -35,6 +35,8 @@ int TSelectForm::SelectedLine() const noexcept {
 }
 
 void TSelectForm::FormShow() noexcept {
+    // A name dialog still open from an earlier showing belongs to the copy about to be replaced.
+    changeForm_.Dismiss();
     PlaceFormAtCursor(hwnd(), 0, 0, false);
     ::SendMessageW(List(), LB_RESETCONTENT, 0, 0);
     working_ = MakeWorkingTable(app_.Environments);
@@ -71,7 +73,7 @@ void TSelectForm::AddButtonClick() noexcept {
     if (working_.Count >= kMaxEnvironments) return;
     PrepareAdd(working_);
     const EnvironmentSlot& slot = working_.Slot(working_.EditedSlot);
-    changeForm_.Open(L"環境の追加", slot.IniName, slot.IniPopup,
+    changeForm_.Open(hwnd(), L"環境の追加", slot.IniName, slot.IniPopup,
                      [this](const std::wstring& name, int popup) { NameConfirmed(true, name, popup); });
 }
 
@@ -80,7 +82,7 @@ void TSelectForm::ChangeButtonClick() noexcept {
     if (line < 0 || line >= working_.Count) return;
     working_.EditedSlot = line + 1;
     const EnvironmentSlot& slot = working_.Slot(working_.EditedSlot);
-    changeForm_.Open(L"環境の変更", slot.IniName, slot.IniPopup,
+    changeForm_.Open(hwnd(), L"環境の変更", slot.IniName, slot.IniPopup,
                      [this](const std::wstring& name, int popup) { NameConfirmed(false, name, popup); });
 }
 
@@ -125,6 +127,9 @@ LRESULT TSelectForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexc
     switch (msg) {
     case WM_SHOWWINDOW:
         if (wParam) FormShow();
+        // Hidden by OK, Cancel or another window of the program: the edit, and
+        // the name dialog's part of it, is over.
+        else changeForm_.Dismiss();
         break;
     case WM_ACTIVATE:
         // The name dialog keeps the front while it is open.

@@ -62,7 +62,8 @@ EnvironmentFileChanges FileChangesOf(const EnvironmentTable& table, const Workin
     EnvironmentFileChanges changes;
     for (int n = 1; n <= kMaxEnvironments; ++n) {
         const int file = table.Slot(n).IniOrder;
-        if (file != -1 && !UsedBy(working, file)) changes.Removed.push_back(file);
+        // File 1 also holds the table itself: it is never removed, whatever the copy says.
+        if (file != -1 && file != 1 && !UsedBy(working, file)) changes.Removed.push_back(file);
     }
     for (int n = 1; n <= kMaxEnvironments; ++n) {
         const int file = working.Slot(n).IniOrder;

@@ -38,6 +38,12 @@ TEST(WorkingTable, AddDeleteAndTheFilesOkChanges) {
     EXPECT_EQ(next.IniMax, 2);
     EXPECT_EQ(SlotOfFile(next, 2), 2);
     EXPECT_EQ(SlotOfFile(next, 3), 0);
+
+    // A copy whose first slot lost file 1 (a stale name answer renamed it):
+    // file 1 holds the table and is never among the files to remove.
+    WorkingTable stale = MakeWorkingTable(table);
+    stale.Slot(1).IniOrder = 2;
+    EXPECT_EQ(FileChangesOf(table, stale).Removed, std::vector<int>{}) << "file 1 stays";
 }
 
 }  // namespace
