@@ -157,7 +157,19 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     WriteOptions(app_.CurrentFileNumber(), app_.Options);
 }
 
+bool TTiledexMain::ModalDialogInTheWay() noexcept {
+    const HWND modal = FindActiveModalDialog();
+    if (modal) ::SetForegroundWindow(modal);
+    return modal != nullptr || app_.DialogBusy;
+}
+
 void TTiledexMain::OpenIconRegistration() noexcept {
+    if (ModalDialogInTheWay()) return;
+    // Open already: only brought to the front, with the editor or question it has open.
+    if (windows_.configForm && windows_.configForm->IsShown()) {
+        windows_.configForm->OpenRegistration();
+        return;
+    }
     if (!CloseOtherWindows(1) || !windows_.configForm || !windows_.configForm->EnsureCreated()) return;
     windows_.configForm->OpenRegistration();
 }
@@ -223,7 +235,7 @@ void TTiledexMain::HotKeyPressed() noexcept {
         }
         return;
     }
-    if (app_.DialogBusy || !windows_.popup) return;
+    if (ModalDialogInTheWay() || !windows_.popup) return;
     ::SetForegroundWindow(hwnd());
     CloseOtherWindows(5);
     app_.PopupMode = kPopupByHotkey;
@@ -232,7 +244,7 @@ void TTiledexMain::HotKeyPressed() noexcept {
 
 void TTiledexMain::GestureCompleted() noexcept {
     if (gestureBusy_) return;
-    if (app_.PopupMode == kPopupHidden && !app_.DialogBusy) {
+    if (app_.PopupMode == kPopupHidden && !app_.DialogBusy && !FindActiveModalDialog()) {
         gestureBusy_ = true;
         // The gesture's right button is reported released whatever the gesture
         // was, and one click just beside the cursor ends any drag or menu the
@@ -251,8 +263,9 @@ void TTiledexMain::GestureCompleted() noexcept {
         ProcessPendingMessages();
         ForceForeground(hwnd());
         gestureBusy_ = false;
-        // The pumping above may have run another handler that showed the popup.
-        if (app_.PopupMode != kPopupHidden || !windows_.popup) return;
+        // The pumping above may have run another handler that showed the popup
+        // or opened a modal dialog.
+        if (app_.PopupMode != kPopupHidden || !windows_.popup || ModalDialogInTheWay()) return;
         CloseOtherWindows(5);
         app_.PopupMode = kPopupByGesture;
         windows_.popup->ShowPopup();
@@ -301,23 +314,26 @@ void TTiledexMain::TrayNotify(LPARAM mouseMessage) noexcept {
 void TTiledexMain::ShowTrayMenu() noexcept {
     UniqueMenu menu(::CreatePopupMenu());
     if (!menu) return;
+    // While a modal dialog is up, what would hide its owner, switch or reload
+    // the lists it works on, or end the program is offered greyed.
+    const UINT busy = FindActiveModalDialog() || app_.DialogBusy ? MF_GRAYED : 0;
     bool anyEnvironment = false;
     for (int n = 0; n < 5; ++n) {
         if (!envItemVisible_[n]) continue;
         anyEnvironment = true;
-        const UINT flags = MF_STRING | (envItemChecked_ == n + 1 ? MF_CHECKED : 0);
+        const UINT flags = MF_STRING | busy | (envItemChecked_ == n + 1 ? MF_CHECKED : 0);
         ::AppendMenuW(menu.get(), flags, kTmSet1 + n, envItemCaption_[n].c_str());
     }
     if (anyEnvironment) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N3
-    ::AppendMenuW(menu.get(), MF_STRING, kTmOption, L"各種設定(&O)...");
-    ::AppendMenuW(menu.get(), MF_STRING, kTmRegist, L"アイコン登録(&R)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmOption, L"各種設定(&O)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmRegist, L"アイコン登録(&R)...");
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N4
-    ::AppendMenuW(menu.get(), MF_STRING, kTmCondition, L"環境選択/設定(&S)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmCondition, L"環境選択/設定(&S)...");
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N5
     ::AppendMenuW(menu.get(), MF_STRING, kTmHelp, L"ヘルプ(&H)");
-    ::AppendMenuW(menu.get(), MF_STRING, kTmAbout, L"バージョン情報(&A)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmAbout, L"バージョン情報(&A)...");
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N2
-    ::AppendMenuW(menu.get(), MF_STRING, kTmExit, L"終了(&X)");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmExit, L"終了(&X)");
 
     POINT p{};
     ::GetCursorPos(&p);
@@ -349,6 +365,13 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             const std::wstring text = L"設定ファイル" + SettingsFileTitle(fileNumber) + L"が見つかりません。";
             ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK);
+            // The loaded environment is gone from the table: what stays loaded
+            // must be what a file holds, or later writes put its lists into
+            // another environment's file. The first environment always exists.
+            if (reload && slot != 1) {
+                SwitchEnvironment(1, true);
+                return;
+            }
         } else {
             // All or nothing for the user: file 1 names the new environment
             // first, and when that fails nothing has changed. Once it is
@@ -431,6 +454,9 @@ LRESULT TTiledexMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         return 0;
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);
+        // A command that reached us anyway while a modal dialog is up (an
+        // accelerator, a menu opened just before): that dialog comes first.
+        if (id != kTmHelp && ModalDialogInTheWay()) return 0;
         if (id >= kTmSet1 && id < kTmSet1 + 5) tmSetClick(static_cast<int>(id - kTmSet1 + 1));
         else if (id == kTmOption) tmOptionClick();
         else if (id == kTmRegist) tmRegistClick();

@@ -82,6 +82,9 @@ private:
     void TrayNotify(LPARAM mouseMessage) noexcept;
     void ShowTrayMenu() noexcept;
     void ShowForm(FormWindow* form) noexcept;
+    // True (and that dialog brought to the front) while a modal dialog of the
+    // program is up: its owner must not be hidden, nor the lists it works on replaced.
+    bool ModalDialogInTheWay() noexcept;
     void StartIconLoading() noexcept;
     void IconLoaded(LPARAM message) noexcept;
 

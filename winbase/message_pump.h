@@ -89,4 +89,23 @@ inline void ProcessPendingMessages() noexcept {
     --pump_detail::nestedDepth;
 }
 
+// The modal dialog now up on this thread and taking input (a message box or a
+// common dialog: both are of the system's dialog class), or null. The program's
+// own forms are of classes of their own, so they never count.
+inline HWND FindActiveModalDialog() noexcept {
+    HWND found = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM result) -> BOOL {
+            wchar_t name[8]{};
+            if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
+                ::GetClassNameW(window, name, 8) == 0 || ::lstrcmpW(name, L"#32770") != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace tdx

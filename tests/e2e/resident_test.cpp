@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "dialogs/option_form.h"
 #include "support/tiledex_process_win.h"
 
 namespace tdx::test {
@@ -376,6 +377,56 @@ TEST(Resident, TakenHotKeyIsReportedOnceAndTheProgramStays) {
     EXPECT_EQ(FindProcessWindow(L"#32770", tiledex.ProcessId()), nullptr) << "told once";
     EXPECT_TRUE(tiledex.Running());
     EXPECT_TRUE(tiledex.TrayIconPresent());
+}
+
+// While a modal dialog of the program is up (here the options dialog's colour
+// dialog), neither the hotkey nor the menu's commands hide its owner or open
+// another window: the modal dialog is brought to the front instead.
+TEST(Resident, AModalDialogKeepsItsOwnerAgainstTheHotKeyAndTheMenu) {
+    TiledexProcess tiledex;
+    ASSERT_TRUE(tiledex.Start());
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 110, 0);  // 各種設定(&O)...
+    HWND options = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        options = FindProcessWindow(L"TOptionForm", tiledex.ProcessId());
+        return options && ::IsWindowVisible(options);
+    }));
+    HWND colour = ::GetDlgItem(::GetDlgItem(options, kOptPageId), kOptTextColorButtonId);
+    if (!colour) colour = ::GetDlgItem(options, kOptTextColorButtonId);
+    ASSERT_NE(colour, nullptr);
+    ::PostMessageW(colour, BM_CLICK, 0, 0);
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        picker = FindProcessWindow(L"#32770", tiledex.ProcessId());
+        return picker && ::IsWindowVisible(picker);
+    }));
+
+    PressKeys({VK_CONTROL, VK_MENU, 'J'});
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 111, 0);  // アイコン登録(&R)...
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 112, 0);  // 環境選択/設定(&S)...
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 115, 0);  // 終了(&X)
+    // A barrier: the hook's "console active" report, posted last, gives the
+    // hotkey up; once it is free, everything before it has been handled.
+    ::PostMessageW(tiledex.MainWindow(), 0x07E9, 1, 0);
+    ASSERT_TRUE(WaitUntil([] { return HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'); }));
+    ::PostMessageW(tiledex.MainWindow(), 0x07E9, 2, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == picker; }));
+    EXPECT_FALSE(tiledex.PopupVisible());
+    EXPECT_TRUE(::IsWindowVisible(options));
+    EXPECT_TRUE(::IsWindowVisible(picker));
+    EXPECT_FALSE(::IsWindowVisible(FindProcessWindow(L"TConfigForm", tiledex.ProcessId())));
+    EXPECT_FALSE(::IsWindowVisible(FindProcessWindow(L"TSelectForm", tiledex.ProcessId())));
+    EXPECT_TRUE(tiledex.Running());
+
+    // Once it is closed, the menu works again.
+    ::PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker) || !::IsWindowVisible(picker); }));
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 112, 0);
+    EXPECT_TRUE(WaitUntil([&] {
+        HWND select = FindProcessWindow(L"TSelectForm", tiledex.ProcessId());
+        return select && ::IsWindowVisible(select);
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(options); }));
 }
 
 }  // namespace
