@@ -107,6 +107,12 @@ std::int32_t TConfigForm::PageTray() const noexcept {
 }
 
 void TConfigForm::OpenRegistration() noexcept {
+    if (opened_ && IsShown()) {
+        // Open already: the copies Cancel puts back were taken when the user
+        // opened it, and stay. Activation brings an open editor or question forward.
+        ::SetForegroundWindow(hwnd());
+        return;
+    }
     try {
         CopyItemList(app_.Items, savedProgramItems_, ItemsOf(kProgramTray));
         CopyItemList(app_.Items, savedSystemItems_, ItemsOf(kSystemTray));
@@ -435,9 +441,11 @@ void TConfigForm::AddFileItem(std::int32_t tray, const std::wstring& path) {
 
 void TConfigForm::DropFiles(HDROP drop) noexcept {
     const std::int32_t tray = PageTray();
+    // Where the files were let go, not where the pointer is by the time the
+    // message is handled.
     POINT at{};
-    ::GetCursorPos(&at);
-    ::ScreenToClient(PaintBoxOf(tray).hwnd(), &at);
+    ::DragQueryPoint(drop, &at);
+    ::MapWindowPoints(hwnd(), PaintBoxOf(tray).hwnd(), &at, 1);
     const int dpi = WindowDpi(hwnd());
     selectedIndex_ = CellIndexAt(UnscaleDpi(at.x, dpi), UnscaleDpi(at.y, dpi), kCellPitch, ClampColumns(app_.Options.ColMax));
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -474,16 +482,33 @@ void TConfigForm::WidthComboBoxChange() noexcept {
 }
 
 void TConfigForm::OkButtonClick() noexcept {
-    RunGuarded(hwnd(), [this] {
-        okPressed_ = true;
+    bool stored = false;
+    RunGuarded(hwnd(), [this, &stored] {
         WriteRegistration(app_.Items, ItemsOf(kProgramTray), ItemsOf(kSystemTray), &app_.Options,
                           app_.CurrentFileNumber());
+        stored = true;
     });
+    // Not stored (the error was shown): the dialog stays with its edits, so
+    // the user can try again or cancel them.
+    if (!stored) return;
+    okPressed_ = true;
     CancelButtonClick();
 }
 
 void TConfigForm::CancelButtonClick() noexcept {
     Hide();
+    FormClose();
+}
+
+void TConfigForm::FormHide() noexcept {
+    if (!opened_) return;
+    // The editor and the delete question work on these lists: they end with the dialog.
+    settingForm_.Hide();
+    deleteForm_.CancelButtonClick();
+    // Hidden by another window of the program (the popup, another dialog, an
+    // environment switch) ends the edit as Cancel does: edits left live
+    // behind a hidden dialog would be stored later by an OK that never showed
+    // them, or land in another environment's lists.
     FormClose();
 }
 
@@ -504,6 +529,9 @@ LRESULT TConfigForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexc
         if (header->idFrom == kCfgPageId && header->code == TCN_SELCHANGE) CfgPageChange();
         break;
     }
+    case WM_SHOWWINDOW:
+        if (!wParam) FormHide();
+        break;
     case WM_DROPFILES:
         DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;

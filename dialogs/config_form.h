@@ -49,7 +49,8 @@ public:
     ~TConfigForm() override;
 
     bool Create(HWND owner) override;
-    // Takes the copies that Cancel puts back and shows the dialog at the mouse.
+    // Takes the copies that Cancel puts back and shows the dialog at the mouse;
+    // when it is open already, only brings it to the front.
     void OpenRegistration() noexcept;
 
     // The tray of the active page: 0 Program, 2 System.
@@ -82,6 +83,7 @@ private:
     bool CreateControls();
     void FormShow() noexcept;
     void FormClose() noexcept;
+    void FormHide() noexcept;
     void FormActivate() noexcept;
     void CfgPageChange() noexcept;
     void ShowPage() noexcept;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "dialogs/config_model.h"
 #include "dialogs/dialog_support.h"
 #include "dialogs/setting_model.h"
 #include "popup/launch_rules.h"
@@ -177,6 +178,7 @@ bool TSettingForm::OpenItemEditor(std::int32_t tray, std::int32_t index, bool sa
         return false;
     }
     const LaunchItem& e = app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
+    entry_ = e;
     flagByte_ = e.Status & 0xFF;
     selectedIcon_ = e.IconIndex;
     lastIconFile_ = e.IconFileName;
@@ -426,10 +428,18 @@ void TSettingForm::ExeBrowseButtonClick() noexcept {
 }
 
 void TSettingForm::OKButtonClick() noexcept {
-    if (!IsShownCell(app_.Trays, tray_, index_)) {
+    // The registration dialog stays usable while the editor is open: the entry
+    // may have moved, or be gone, and another may sit at its old place.
+    const std::int32_t at = tray_ == kProgramTray || tray_ == kSystemTray
+                                ? FindSameEntry(app_.Trays[static_cast<std::size_t>(tray_)].Items, entry_, index_)
+                                : -1;
+    entry_ = LaunchItem{};
+    if (at < 0 || !IsShownCell(app_.Trays, tray_, at)) {
         Hide();
+        ClearIconStrip();
         return;
     }
+    index_ = at;
     RunGuarded(hwnd(), [this] {
         LaunchItem& e = app_.Trays[static_cast<std::size_t>(tray_)].Items[static_cast<std::size_t>(index_)];
         if (!e.Has(ItemStatus::BuiltIn)) e.ExeFileName = ControlText(Item(kSettingExeEditId));

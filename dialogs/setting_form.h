@@ -88,6 +88,8 @@ private:
     UniqueFont font_;
     std::int32_t tray_ = 0;
     std::int32_t index_ = 0;
+    // The entry as it was opened: OK finds it again wherever it went meanwhile.
+    LaunchItem entry_;
     bool saveOnOk_ = false;
     std::uint32_t flagByte_ = 0;
     std::int32_t selectedIcon_ = -1;

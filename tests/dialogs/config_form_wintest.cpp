@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dialogs/config_form.h"
@@ -28,13 +30,15 @@ LaunchItem Entry(const wchar_t* title) {
     return item;
 }
 
-// A drop as the shell makes it: DROPFILES followed by the wide file names.
-HDROP MakeDrop(const std::vector<std::wstring>& files) {
+// A drop as the shell makes it: DROPFILES, with the point of the drop in the
+// client area of the window, followed by the wide file names.
+HDROP MakeDrop(const std::vector<std::wstring>& files, POINT at) {
     std::size_t chars = 1;
     for (const auto& f : files) chars += f.size() + 1;
     HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
     drop->fWide = TRUE;
     auto* p = reinterpret_cast<wchar_t*>(drop + 1);
     for (const auto& f : files) {
@@ -66,20 +70,11 @@ protected:
         FreeItemList(app.Items, app.Trays[kSystemTray].Items, true);
         TempSettingsTest::TearDown();
     }
-    // Drops the files with the mouse over a cell of the Program grid.
+    // Drops the files over a cell of the Program grid.
     void DropAt(int cell, const std::vector<std::wstring>& files) {
-        RECT box{};
-        ::GetWindowRect(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), &box);
-        const POINT target{box.left + cell * 40 + 20, box.top + 20};
-        ::SetCursorPos(target.x, target.y);
-        // The pointer moves through the window system, not at once.
-        for (int i = 0; i < 200; ++i) {
-            POINT at{};
-            ::GetCursorPos(&at);
-            if (at.x == target.x && at.y == target.y) break;
-            ::Sleep(10);
-        }
-        ::SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files)), 0);
+        POINT at{cell * 40 + 20, 20};
+        ::MapWindowPoints(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), form.hwnd(), &at, 1);
+        ::SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, at)), 0);
     }
 
     AppState app;
@@ -150,6 +145,93 @@ TEST_F(ConfigFormTest, DeleteConfirmationRemovesTheEntryItWasOpenedFor) {
     remove.CancelButtonClick();
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C"}));
     form.CancelButtonClick();
+}
+
+// Presses OK on the first message box this thread shows, from another thread:
+// the box's own loop holds the test until then.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() : thread_(::GetCurrentThreadId()), worker_([this] { Run(); }) {}
+    ~MessageBoxAnswerer() {
+        done_ = true;
+        worker_.join();
+    }
+    bool Answered() const { return answered_; }
+
+private:
+    void Run() {
+        for (int i = 0; i < 1000 && !done_ && !answered_; ++i) {
+            HWND box = nullptr;
+            ::EnumThreadWindows(
+                thread_,
+                [](HWND w, LPARAM found) -> BOOL {
+                    wchar_t name[8]{};
+                    if (!::IsWindowVisible(w) || !::GetClassNameW(w, name, 8) || ::lstrcmpW(name, L"#32770") != 0)
+                        return TRUE;
+                    *reinterpret_cast<HWND*>(found) = w;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&box));
+            if (box) {
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                answered_ = true;
+            }
+            ::Sleep(10);
+        }
+    }
+    DWORD thread_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> answered_{false};
+    std::thread worker_;
+};
+
+// The dialog's edits are the user's until OK stores them or Cancel drops them:
+// a second press on the icon does not retake the copies Cancel puts back, the
+// editor changes the entry it was opened for wherever it went, and a failed
+// write leaves the dialog open with its edits.
+TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
+    ItemList& items = app.Trays[kProgramTray].Items;
+    form.OpenRegistration();
+    HWND combo = ::GetDlgItem(form.hwnd(), kWidthComboBoxId);
+    ::SendMessageW(combo, CB_SETCURSEL, 12 - 3, 0);
+    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kWidthComboBoxId, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    MoveEntry(items, 0, 1);
+    form.OpenRegistration();  // the icon pressed again
+    EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(app.Options.ColMax, 12) << "the open dialog is only brought forward";
+
+    // The editor opened on A; meanwhile A is dragged back to the front.
+    ASSERT_TRUE(setting.OpenItemEditor(kProgramTray, 1, false));
+    ASSERT_EQ(items[1].Title, L"A");
+    MoveEntry(items, 1, 0);
+    ::SetDlgItemTextW(setting.hwnd(), kSettingTitleEditId, L"A2");
+    setting.OKButtonClick();
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A2", L"B"}));
+    EXPECT_EQ(items[1].ExeFileName, L"C:\\windows\\B.exe") << "B keeps its own target";
+
+    form.CancelButtonClick();
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B"})) << "the copies of the first opening";
+    EXPECT_EQ(app.Options.ColMax, 7);
+
+    // OK while another program holds the file: the error is shown, the dialog
+    // and its edits stay, and OK stores them once the file is free.
+    form.OpenRegistration();
+    MoveEntry(items, 0, 1);
+    const std::wstring file = SettingsFileName(1);
+    HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxAnswerer answerer;
+        form.OkButtonClick();
+        EXPECT_TRUE(answerer.Answered()) << "the failure is reported";
+    }
+    ::CloseHandle(held);
+    EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"B", L"A"}));
+    form.OkButtonClick();
+    EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Titles(ReadItemSection(ProfileFile(file), L"Program")), (std::vector<std::wstring>{L"B", L"A"}));
 }
 
 }  // namespace
