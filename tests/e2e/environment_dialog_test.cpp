@@ -171,5 +171,100 @@ TEST(EnvironmentDialog, AMissingFileOrAnUnwritableTableLeavesTheLoadedEnvironmen
     EXPECT_TRUE(tiledex.Running());
 }
 
+HWND WaitForShown(const wchar_t* className, const TiledexProcess& tiledex) {
+    HWND window = nullptr;
+    WaitUntil([&] {
+        window = FindProcessWindow(className, tiledex.ProcessId());
+        return window && ::IsWindowVisible(window);
+    });
+    return window;
+}
+
+std::wstring StoredText(const std::filesystem::path& file, const wchar_t* section, const wchar_t* key) {
+    wchar_t text[128]{};
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
+    ::GetPrivateProfileStringW(section, key, L"(none)", text, 128, file.c_str());
+    return text;
+}
+
+// Interleavings of the program's own windows that once deleted or overwrote an
+// environment's settings: the name dialog outliving the edit it belonged to,
+// and the lists of a deleted environment staying loaded.
+TEST(EnvironmentDialog, InterleavedWindowsNeverLoseAnEnvironmentsSettings) {
+    TiledexProcess tiledex;
+    const auto folder = tiledex.SettingsFolder();
+    const auto first = folder / L"tiledex.ini";
+    WriteSettingsFile(first, "[Option]\r\nIniNo=1\r\nIniMax=1\r\nIniOrder1=1\r\nIniPopup1=1\r\n"
+                             "IniName1=Home\r\nColMax=9\r\n[Program]\r\nTitle0=Home entry\r\n"
+                             "ExeFileName0=C:\\windows\\notepad.exe\r\n");
+    ASSERT_TRUE(tiledex.Start());
+
+    // Add, and with the name dialog still open another window of the program
+    // takes the environment dialog's place; the dialog is opened anew.
+    HWND select = OpenSelectDialog(tiledex);
+    ASSERT_NE(select, nullptr);
+    ::SendMessageW(::GetDlgItem(select, kAddButtonId), BM_CLICK, 0, 0);
+    const HWND change = WaitForShown(L"TChangeForm", tiledex);
+    ASSERT_NE(change, nullptr);
+    EXPECT_FALSE(::IsWindowEnabled(select)) << "the name dialog is modal to the environment dialog";
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 114, 0);  // バージョン情報(&A)...
+    ASSERT_NE(WaitForShown(L"TAboutForm", tiledex), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(select) && !::IsWindowVisible(change); }))
+        << "hiding the environment dialog ends its name dialog";
+    select = OpenSelectDialog(tiledex);
+    ASSERT_NE(select, nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(select));
+    // The old name dialog's OK, if anything still delivered it, hands nothing back.
+    ::SendMessageW(change, WM_COMMAND, IDOK, 0);
+    ::SendMessageW(::GetDlgItem(select, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(select); }));
+    // The About box opens once OK's writes are done.
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 114, 0);
+    ASSERT_NE(WaitForShown(L"TAboutForm", tiledex), nullptr);
+    ASSERT_TRUE(std::filesystem::exists(first));
+    EXPECT_EQ(StoredText(first, L"Program", L"Title0"), L"Home entry");
+    EXPECT_EQ(StoredText(first, L"Option", L"ColMax"), L"9");
+    EXPECT_EQ(StoredText(first, L"Option", L"IniOrder1"), L"1");
+    EXPECT_EQ(StoredText(first, L"Option", L"IniMax"), L"1");
+}
+
+TEST(EnvironmentDialog, DeletingTheLoadedEnvironmentReadsTheFirstWhenTheChosenFileIsGone) {
+    // Three environments, the second loaded, the third's file gone: deleting the
+    // second with the third selected cannot load the third, so the first is read
+    // again, and a later untouched registration OK stores the first's own list.
+    TiledexProcess tiledex;
+    const auto folder = tiledex.SettingsFolder();
+    const auto first = folder / L"tiledex.ini", second = folder / L"tiledex2.ini";
+    WriteSettingsFile(first, "[Option]\r\nIniNo=2\r\nIniMax=3\r\nIniOrder1=1\r\nIniOrder2=2\r\n"
+                             "IniOrder3=3\r\nIniPopup1=1\r\nIniPopup2=1\r\nIniPopup3=1\r\nIniName1=Home\r\n"
+                             "IniName2=Work\r\nIniName3=Trip\r\n[Program]\r\nTitle0=Home entry\r\n"
+                             "ExeFileName0=C:\\windows\\notepad.exe\r\n");
+    WriteSettingsFile(second, "[Option]\r\nColMax=4\r\n[Program]\r\nTitle0=Work entry\r\n"
+                              "ExeFileName0=C:\\windows\\regedit.exe\r\n");
+    ASSERT_TRUE(tiledex.Start());
+
+    HWND select = OpenSelectDialog(tiledex);
+    ASSERT_NE(select, nullptr);
+    HWND list = ::GetDlgItem(select, kSetListBoxId);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
+    ::SendMessageW(::GetDlgItem(select, kDeleteButtonId), BM_CLICK, 0, 0);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    ::SendMessageW(list, LB_SETCURSEL, 1, 0);  // Trip, whose file is missing
+    ::PostMessageW(select, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(DismissMessage(tiledex), L"設定ファイルtiledex3.iniが見つかりません。");
+    // Handled after the switch is complete: the files are read only then, and
+    // a reader holding the file open cannot meet the program writing it.
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 111, 0);  // アイコン登録(&R)...
+    const HWND registration = WaitForShown(L"TConfigForm", tiledex);
+    ASSERT_NE(registration, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(second));
+    EXPECT_EQ(StoredText(first, L"Option", L"IniNo"), L"1");
+    ::SendMessageW(::GetDlgItem(registration, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(registration); }));
+    EXPECT_EQ(StoredText(first, L"Program", L"Title0"), L"Home entry");
+    EXPECT_EQ(StoredText(first, L"Option", L"ColMax"), L"7") << "the first's own options, not the second's";
+    EXPECT_TRUE(tiledex.Running());
+}
+
 }  // namespace
 }  // namespace tdx::test
