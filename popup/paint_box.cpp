@@ -2,10 +2,51 @@
 
 #include <windowsx.h>
 
+#include <new>
+
+#include "popup/grid_accessible_win.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
+namespace {
+
+// Posted to the box itself: a screen reader's default action, run outside its call.
+constexpr UINT WM_RUNCELL = WM_USER + 1;
+
+}  // namespace
+
+TPaintBox::~TPaintBox() {
+    if (accessible_) {
+        accessible_->Disconnect();
+        accessible_->Release();
+    }
+}
+
+bool TPaintBox::Describe(AccessibleGrid& grid) const noexcept {
+    if (!handlers_.describe || !hwnd()) return false;
+    try {
+        grid = handlers_.describe();
+    } catch (...) {
+        return false;
+    }
+    const int dpi = WindowDpi(hwnd());
+    for (AccessibleCell& cell : grid.cells) {
+        RECT& r = cell.rect;
+        r = {ScaleDpi(r.left, dpi), ScaleDpi(r.top, dpi), ScaleDpi(r.right, dpi), ScaleDpi(r.bottom, dpi)};
+        ::MapWindowPoints(hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return true;
+}
+
+void TPaintBox::RunCellLater(int cell) noexcept {
+    ::PostMessageW(hwnd(), WM_RUNCELL, static_cast<WPARAM>(cell), 0);
+}
+
+void TPaintBox::NotifyFocus(int cell) const noexcept {
+    if (cell < 0 || !handlers_.describe || !::IsWindowVisible(hwnd())) return;
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, cell + 1);
+}
 
 bool TPaintBox::Create(HWND parent, const wchar_t* className, int id, Handlers handlers) {
     handlers_ = std::move(handlers);
@@ -94,6 +135,15 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
         return 0;
     case WM_CAPTURECHANGED:
         if (handlers_.captureLost) handlers_.captureLost();
+        return 0;
+    case WM_GETOBJECT:
+        if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) && handlers_.describe) {
+            if (!accessible_) accessible_ = new (std::nothrow) GridAccessible(*this);
+            if (accessible_) return AccessibleResult(*accessible_, wParam);
+        }
+        return WindowBase::HandleMessage(msg, wParam, lParam);
+    case WM_RUNCELL:
+        if (handlers_.runCell) handlers_.runCell(static_cast<int>(wParam));
         return 0;
     case WM_CTLCOLORSTATIC: {
         // Labels inside (the name label) are black on button face.

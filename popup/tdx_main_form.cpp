@@ -104,6 +104,11 @@ bool TTdxMainForm::CreateControls() {
         handlers.mouseDown = [this, t](UINT message, int x, int y, WPARAM keys) {
             TrayPress(t, message, x, y, keys);
         };
+        handlers.describe = [this, t] { return DescribeTray(t); };
+        handlers.runCell = [this, t](int cell) {
+            if (IsWindowVisible(hwnd()) && cell < ShownEntryCount(app_.Trays[static_cast<std::size_t>(t)]))
+                RunEntry(t, cell);
+        };
         if (!paintBoxes_[i].Create(hwnd(), L"TPaintBox", kPaintBoxIds[i], std::move(handlers)))
             return false;
     }
@@ -177,6 +182,25 @@ void TTdxMainForm::PreparePopup() noexcept {
     ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // A screen reader names the cell under the cursor as soon as the popup is up.
+    PaintBoxOf(nav_.ActiveTray).NotifyFocus(app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+}
+
+AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
+    AccessibleGrid grid;
+    grid.name = kCaptionTexts[static_cast<std::size_t>(tray)];
+    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    const std::int32_t shown = ShownEntryCount(state);
+    for (std::int32_t i = 0; i < shown; ++i) {
+        const LaunchItem& item = state.Items[static_cast<std::size_t>(i)];
+        const PixelPoint origin = CellOrigin(i, columns);
+        grid.cells.push_back({item.Title,
+                              DirectKeyLabel(tray, i, item, app_.Options.KeyNumberFlag, digits_).value_or(L""),
+                              {origin.X, origin.Y, origin.X + kCellPitch, origin.Y + kCellPitch}});
+    }
+    if (tray == nav_.ActiveTray && state.CursorIndex < shown) grid.focused = state.CursorIndex;
+    return grid;
 }
 
 void TTdxMainForm::RefreshTaskList() noexcept {
@@ -315,6 +339,7 @@ void TTdxMainForm::MoveCursorCell(const CursorCell& from, const CursorCell& to) 
     if (from == to) return;
     DrawCellNow(from.Tray, from.Index, CellState::Normal);
     DrawCellNow(to.Tray, to.Index, CellState::Cursor);
+    if (to.Tray >= 0 && to.Tray < kTrayCount) PaintBoxOf(to.Tray).NotifyFocus(to.Index);
 }
 
 void TTdxMainForm::ShowCursorTitle(std::int32_t tray, std::int32_t index) noexcept {

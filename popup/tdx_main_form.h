@@ -112,6 +112,8 @@ private:
     void MoveCursorCell(const CursorCell& from, const CursorCell& to) noexcept;
     void ShowCursorTitle(std::int32_t tray, std::int32_t index) noexcept;
     NavigationSettings Settings() const;
+    // The tray as a screen reader gets it.
+    AccessibleGrid DescribeTray(std::int32_t tray) const;
     TPaintBox& PaintBoxOf(std::int32_t tray) noexcept { return paintBoxes_[static_cast<std::size_t>(tray)]; }
 
     // The normal-state picture of each tray, redrawn only when what it shows

@@ -2,6 +2,7 @@
 // keys and the mouse, the open windows listed, entries started, and the window
 // hidden again.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -491,6 +492,116 @@ TEST_F(LaunchTest, EnterStartsTheProgramWithItsArgumentsAndWorkingFolder) {
     folder = Lower(record.folder);
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     EXPECT_EQ(folder, expected) << "the quoted folder";
+}
+
+// Focus events of the program, as a screen reader's out-of-context hook gets them.
+std::vector<std::pair<HWND, LONG>> focusEvents;
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) focusEvents.emplace_back(window, child);
+}
+
+std::wstring AccText(IAccessible* object, LONG child,
+                     HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    BSTR text = nullptr;
+    if ((object->*get)(id, &text) != S_OK || !text) return L"";
+    std::wstring result(text, ::SysStringLen(text));
+    ::SysFreeString(text);
+    return result;
+}
+
+LONG AccLong(IAccessible* object, LONG child, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    VARIANT value{};
+    if ((object->*get)(id, &value) != S_OK || value.vt != VT_I4) return -1;
+    return value.lVal;
+}
+
+// A screen reader's view of the popup: each tray is a list named after it whose
+// items are the entries (name, direct key, focus, place on screen), every
+// cursor move raises a focus event for the new cell, and the default action
+// runs the entry.
+TEST_F(LaunchTest, ScreenReadersReadTheTraysFollowTheCursorAndRunAnEntry) {
+    const std::wstring helper = (ExeDir() / L"record_launch.exe").wstring();
+    WriteSettings(L"[Program]\r\n" + ProgramEntry(0, L"記録する", 0, helper, L"spoken", L"") +
+                  ProgramEntry(1, L"二つ目", 'N' << 8, L"C:\\windows\\notepad.exe", L"", L"") +
+                  ProgramEntry(2, L"三つ目", 0, L"C:\\windows\\regedit.exe", L"", L""));
+    ASSERT_TRUE(tiledex.Start());
+    ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    focusEvents.clear();
+    const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus,
+                                                 tiledex.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    const HWND program = ChildById(tiledex.Popup(), kExecPaintBoxId);
+    const auto focusedOn = [&](HWND box, LONG child) {
+        return WaitUntil([&] {
+            return !focusEvents.empty() && focusEvents.back() == std::make_pair(box, child);
+        });
+    };
+    EXPECT_TRUE(focusedOn(program, 1)) << "showing the popup names its first cell";
+
+    const std::array<int, 3> boxes{kExecPaintBoxId, kTaskPaintBoxId, kSysPaintBoxId};
+    const std::array<const wchar_t*, 3> names{L"Program", L"Task", L"System"};
+    for (std::size_t t = 0; t < boxes.size(); ++t) {
+        IAccessible* list = nullptr;
+        ASSERT_EQ(::AccessibleObjectFromWindow(ChildById(tiledex.Popup(), boxes[t]), OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&list)),
+                  S_OK);
+        EXPECT_EQ(AccText(list, CHILDID_SELF, &IAccessible::get_accName), names[t]);
+        EXPECT_EQ(AccLong(list, CHILDID_SELF, &IAccessible::get_accRole), ROLE_SYSTEM_LIST);
+        list->Release();
+    }
+
+    IAccessible* list = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(program, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&list)),
+              S_OK);
+    long count = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(AccText(list, 2, &IAccessible::get_accName), L"二つ目");
+    EXPECT_EQ(AccText(list, 2, &IAccessible::get_accKeyboardShortcut), L"N");
+    EXPECT_EQ(AccLong(list, 3, &IAccessible::get_accRole), ROLE_SYSTEM_LISTITEM);
+    EXPECT_TRUE(AccLong(list, 1, &IAccessible::get_accState) & STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(AccText(list, 1, &IAccessible::get_accDefaultAction), L"run");
+    // The second cell stands right of the first, inside the tray.
+    VARIANT second{};
+    second.vt = VT_I4;
+    second.lVal = 2;
+    long x = 0, y = 0, width = 0, height = 0;
+    EXPECT_EQ(list->accLocation(&x, &y, &width, &height, second), S_OK);
+    RECT tray{};
+    ::GetWindowRect(program, &tray);
+    EXPECT_TRUE(::PtInRect(&tray, POINT{x + width / 2, y + height / 2}));
+    EXPECT_GT(x, tray.left + width / 2);
+
+    // The cursor moves: the focus event names the new cell, and so does the list.
+    PressKeys({VK_RIGHT});
+    EXPECT_TRUE(focusedOn(program, 2));
+    IAccessible* fromEvent = nullptr;
+    VARIANT child{};
+    ASSERT_EQ(::AccessibleObjectFromEvent(program, OBJID_CLIENT, 2, &fromEvent, &child), S_OK);
+    EXPECT_EQ(AccText(fromEvent, child.lVal, &IAccessible::get_accName), L"二つ目");
+    fromEvent->Release();
+    EXPECT_TRUE(AccLong(list, 2, &IAccessible::get_accState) & STATE_SYSTEM_FOCUSED);
+    EXPECT_FALSE(AccLong(list, 1, &IAccessible::get_accState) & STATE_SYSTEM_FOCUSED);
+
+    // The default action runs the entry as Enter would.
+    VARIANT first{};
+    first.vt = VT_I4;
+    first.lVal = 1;
+    EXPECT_EQ(list->accDoDefaultAction(first), S_OK);
+    LaunchRecord record;
+    ASSERT_TRUE(WaitForRecord(record));
+    EXPECT_NE(record.commandLine.find(L"spoken"), std::wstring::npos);
+    EXPECT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    list->Release();
+    ::UnhookWinEvent(hook);
+    ::CoUninitialize();
 }
 
 }  // namespace
