@@ -74,6 +74,7 @@ bool TConfigForm::CreateControls() {
         };
         handlers.mouseUp = [this, tray](int, int) { PaintBoxEndDrag(tray); };
         handlers.captureLost = [this, tray] { PaintBoxEndDrag(tray); };
+        handlers.describe = [this, tray] { return DescribeGrid(tray); };
         const int id = tray == kProgramTray ? kCfgProgPaintBoxId : kCfgSysPaintBoxId;
         if (!PaintBoxOf(tray).Create(hwnd(), L"TPaintBox", id, std::move(handlers))) return false;
     }
@@ -221,6 +222,20 @@ void TConfigForm::FitDialogSize() noexcept {
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+AccessibleGrid TConfigForm::DescribeGrid(std::int32_t tray) const {
+    AccessibleGrid grid;
+    grid.name = tray == kProgramTray ? L"Program" : L"System";
+    const ItemList& items = app_.Trays[static_cast<std::size_t>(tray)].Items;
+    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PixelPoint origin = CellOrigin(static_cast<std::int32_t>(i), columns);
+        grid.cells.push_back({items[i].Title, L"", {origin.X, origin.Y, origin.X + kCellPitch, origin.Y + kCellPitch}});
+    }
+    if (tray == PageTray() && selectedIndex_ >= 0 && static_cast<std::size_t>(selectedIndex_) < items.size())
+        grid.focused = selectedIndex_;
+    return grid;
+}
+
 void TConfigForm::RefreshGrid(std::int32_t tray) noexcept {
     FitDialogSize();
     Redraw(tray);
@@ -262,6 +277,7 @@ void TConfigForm::PaintBoxMouseMove(std::int32_t tray, int x, int y) noexcept {
     if (cell != selectedIndex_) {
         selectedIndex_ = cell;
         Redraw(tray);
+        PaintBoxOf(tray).NotifyFocus(cell);
     }
     ShowCursorTitle();
 }
@@ -337,6 +353,7 @@ void TConfigForm::PaintBoxDragOver(std::int32_t tray, int x, int y) noexcept {
         selectedIndex_ = cell;
         dragIndex_ = cell;
         Redraw(tray);
+        PaintBoxOf(tray).NotifyFocus(cell);
         ShowCursorTitle();
     }
     if (gripCursor_) ::SetCursor(gripCursor_);

@@ -98,6 +98,8 @@ private:
     void PaintBoxEndDrag(std::int32_t tray) noexcept;
 
     void ShowCursorTitle() noexcept;
+    // A grid as a screen reader gets it.
+    AccessibleGrid DescribeGrid(std::int32_t tray) const;
     void Redraw(std::int32_t tray) noexcept;
     TPaintBox& PaintBoxOf(std::int32_t tray) noexcept {
         return tray == kProgramTray ? progPaintBox_ : sysPaintBox_;

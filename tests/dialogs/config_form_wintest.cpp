@@ -3,6 +3,7 @@
 // lists and width back, OK stores them, and the delete confirmation removes
 // the entry it was opened for even after the list changed under it.
 #include <windows.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -199,6 +200,22 @@ TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
     MoveEntry(items, 0, 1);
     form.OpenRegistration();  // the icon pressed again
     EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+    // A screen reader reads the grid as it now stands.
+    IAccessible* grid = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), OBJID_CLIENT,
+                                           __uuidof(IAccessible), reinterpret_cast<void**>(&grid)),
+              S_OK);
+    long cells = 0;
+    grid->get_accChildCount(&cells);
+    EXPECT_EQ(cells, 2);
+    VARIANT first{};
+    first.vt = VT_I4;
+    first.lVal = 1;
+    BSTR name = nullptr;
+    ASSERT_EQ(grid->get_accName(first, &name), S_OK);
+    EXPECT_STREQ(name, L"B");
+    ::SysFreeString(name);
+    grid->Release();
     EXPECT_EQ(app.Options.ColMax, 12) << "the open dialog is only brought forward";
 
     // The editor opened on A; meanwhile A is dragged back to the front.
