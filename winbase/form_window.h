@@ -3,6 +3,9 @@
 // of destroyed when the user closes it.
 #pragma once
 
+#include <vector>
+
+#include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
 namespace tdx {
@@ -28,6 +31,13 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
+    // Moved to a monitor of another DPI: the window takes the system's suggested
+    // rectangle, and every control its place and font at the new DPI.
+    void FormDpiChanged(int dpi, const RECT& suggested) noexcept;
+
+    int dpi_ = 96;  // the DPI its controls are laid out for
+    // The controls' fonts at the current DPI, once it is not the first one.
+    std::vector<UniqueFont> scaledFonts_;
     const wchar_t* className_;
     const wchar_t* caption_;
     int clientWidth_;

@@ -148,6 +148,45 @@ TEST_F(ConfigFormTest, DeleteConfirmationRemovesTheEntryItWasOpenedFor) {
     form.CancelButtonClick();
 }
 
+// Moved to a monitor of 144 DPI, the dialog takes the suggested rectangle and
+// every control its place, size and font at 1.5 times; back at 96 DPI it is as
+// it was. (Wine never sends the message itself: it is sent as Windows would.)
+TEST_F(ConfigFormTest, ADpiChangeRescalesEveryControlAndItsFont) {
+    form.OpenRegistration();
+    const HWND ok = ::GetDlgItem(form.hwnd(), IDOK);
+    const auto fontHeight = [](HWND control) {
+        LOGFONTW f{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(f), &f);
+        return f.lfHeight;
+    };
+    const auto placeOf = [&](HWND control) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(HWND_DESKTOP, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT before = placeOf(ok);
+    const LONG beforeFont = fontHeight(ok);
+    RECT window{};
+    ::GetWindowRect(form.hwnd(), &window);
+    RECT suggested{window.left, window.top, window.left + (window.right - window.left) * 3 / 2,
+                   window.top + (window.bottom - window.top) * 3 / 2};
+    ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    ::GetWindowRect(form.hwnd(), &now);
+    EXPECT_TRUE(::EqualRect(&now, &suggested));
+    const RECT scaled = placeOf(ok);
+    EXPECT_EQ(scaled.right - scaled.left, ::MulDiv(before.right - before.left, 3, 2));
+    EXPECT_EQ(scaled.top, ::MulDiv(before.top, 3, 2));
+    EXPECT_EQ(fontHeight(ok), ::MulDiv(beforeFont, 3, 2));
+
+    ::SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&window));
+    const RECT back = placeOf(ok);
+    EXPECT_TRUE(::EqualRect(&back, &before));
+    EXPECT_EQ(fontHeight(ok), beforeFont);
+    form.CancelButtonClick();
+}
+
 // Presses OK on the first message box this thread shows, from another thread:
 // the box's own loop holds the test until then.
 class MessageBoxAnswerer {

@@ -160,21 +160,31 @@ TEST(OwnResources, GripCursorPointsWithItsTip) {
     if (info.hbmMask) ::DeleteObject(info.hbmMask);
 }
 
-std::string ManifestText() {
-    HMODULE self = ::GetModuleHandleW(nullptr);
-    HRSRC found = ::FindResourceW(self, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
-    if (!found) return {};
-    HGLOBAL loaded = ::LoadResource(self, found);
-    const char* data = static_cast<const char*>(::LockResource(loaded));
-    return data ? std::string(data, ::SizeofResource(self, found)) : std::string();
+// The manifest of the built tiledex.exe beside the tests, as Windows reads it at start.
+std::string ProgramManifestText() {
+    wchar_t path[MAX_PATH]{};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring program(path);
+    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"tiledex.exe";
+    HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) return {};
+    std::string text;
+    if (HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {  // RT_MANIFEST
+        const char* data = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+        if (data) text.assign(data, ::SizeofResource(module, found));
+    }
+    ::FreeLibrary(module);
+    return text;
 }
 
-TEST(OwnResources, ManifestAsksForThemedControlsAndNoElevation) {
-    const std::string manifest = ManifestText();
+TEST(OwnResources, ManifestAsksForThemedControlsNoElevationAndPerMonitorDpi) {
+    const std::string manifest = ProgramManifestText();
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find(">false</dpiAware>"), std::string::npos);
+    // Without these the system reports 96 DPI and stretches every window as a bitmap.
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 TEST(OwnResources, VersionResourceNamesTheProgram) {
