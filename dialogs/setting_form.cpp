@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <new>
 #include <array>
 
 #include "dialogs/config_model.h"
@@ -110,6 +111,11 @@ LRESULT CALLBACK IconScrollBoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lPa
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT:
+        if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+            if (const LRESULT object = form->IconStripObject(wParam)) return object;
+        }
+        break;
     case WM_LBUTTONDOWN:
         form->IconPaintBoxMouseDown(static_cast<short>(LOWORD(lParam)));
         return 0;
@@ -140,7 +146,41 @@ LRESULT CALLBACK IconScrollBoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(box, msg, wParam, lParam);
 }
 
-TSettingForm::~TSettingForm() { ClearIconStrip(); }
+TSettingForm::~TSettingForm() {
+    ClearIconStrip();
+    if (stripAccessible_) {
+        stripAccessible_->Disconnect();
+        stripAccessible_->Release();
+    }
+}
+
+HWND TSettingForm::IconStripSource::GridWindow() const noexcept { return form_.Item(kSettingIconScrollBoxId); }
+
+bool TSettingForm::IconStripSource::Describe(AccessibleGrid& grid) const noexcept {
+    const HWND box = GridWindow();
+    if (!box) return false;
+    try {
+        grid = AccessibleGrid{};
+        grid.name = L"アイコン";
+        const int cell = ScaleForWindow(box, kIconCell);
+        for (std::size_t i = 0; i < form_.iconStrip_.size(); ++i) {
+            const int x = static_cast<int>(i) * cell - form_.stripScroll_;
+            RECT r{x, 0, x + cell, cell};
+            ::MapWindowPoints(box, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+            grid.cells.push_back({std::to_wstring(i + 1), L"", r});
+        }
+        if (form_.selectedIcon_ >= 0 && static_cast<std::size_t>(form_.selectedIcon_) < form_.iconStrip_.size())
+            grid.focused = form_.selectedIcon_;
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+LRESULT TSettingForm::IconStripObject(WPARAM wParam) noexcept {
+    if (!stripAccessible_) stripAccessible_ = new (std::nothrow) GridAccessible(stripSource_);
+    return stripAccessible_ ? AccessibleResult(*stripAccessible_, wParam) : 0;
+}
 
 bool TSettingForm::Create(HWND owner) {
     WNDCLASSEXW wc{};
@@ -310,6 +350,7 @@ void TSettingForm::IconPaintBoxMouseDown(int x) noexcept {
     if (cell < 0 || static_cast<std::size_t>(cell) >= iconStrip_.size()) return;
     selectedIcon_ = cell;
     ::InvalidateRect(Item(kSettingIconScrollBoxId), nullptr, FALSE);
+    NotifyAccessibleFocus(Item(kSettingIconScrollBoxId), cell);
     FocusOk();
 }
 

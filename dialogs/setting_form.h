@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "popup/app_state.h"
+#include "popup/grid_accessible_win.h"
 #include "winbase/form_window.h"
 #include "winbase/unique_handle.h"
 
@@ -96,6 +97,22 @@ private:
     std::vector<HICON> iconStrip_;
     int stripScroll_ = 0;
     std::wstring lastIconFile_, lastExeFile_, lastFolder_;
+
+    // The icon strip as a screen reader gets it: a list of the file's icons.
+    class IconStripSource final : public AccessibleGridSource {
+    public:
+        explicit IconStripSource(TSettingForm& form) noexcept : form_(form) {}
+        HWND GridWindow() const noexcept override;
+        bool Describe(AccessibleGrid& grid) const noexcept override;
+        bool CanRunCells() const noexcept override { return false; }
+        void RunCellLater(int) noexcept override {}
+
+    private:
+        TSettingForm& form_;
+    };
+    LRESULT IconStripObject(WPARAM wParam) noexcept;
+    IconStripSource stripSource_{*this};
+    GridAccessible* stripAccessible_ = nullptr;  // one reference, made at the first request
 };
 
 }  // namespace tdx

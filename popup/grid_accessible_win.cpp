@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "popup/paint_box.h"
 #include "winbase/late_bound.h"
 
 namespace tdx {
@@ -78,7 +77,7 @@ HRESULT GridAccessible::get_accParent(IDispatch** parent) noexcept {
     static const auto fromWindow =
         LateBound<decltype(&::AccessibleObjectFromWindow)>(L"oleacc.dll", "AccessibleObjectFromWindow");
     if (!fromWindow) return S_FALSE;
-    return fromWindow(box_->hwnd(), static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+    return fromWindow(box_->GridWindow(), static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                       reinterpret_cast<void**>(parent));
 }
 
@@ -133,7 +132,7 @@ HRESULT GridAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
     if (!CellOf(child, cell) || !box_->Describe(grid)) return E_INVALIDARG;
     ::VariantInit(state);
     state->vt = VT_I4;
-    long flags = ::IsWindowVisible(box_->hwnd()) ? 0 : STATE_SYSTEM_INVISIBLE;
+    long flags = ::IsWindowVisible(box_->GridWindow()) ? 0 : STATE_SYSTEM_INVISIBLE;
     if (cell >= 0) {
         flags |= STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
         if (cell == grid.focused) flags |= STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
@@ -175,7 +174,7 @@ HRESULT GridAccessible::accLocation(long* left, long* top, long* width, long* he
     AccessibleGrid grid;
     if (!CellOf(child, cell) || !box_->Describe(grid)) return E_INVALIDARG;
     RECT r{};
-    if (cell < 0) ::GetWindowRect(box_->hwnd(), &r);
+    if (cell < 0) ::GetWindowRect(box_->GridWindow(), &r);
     else r = grid.cells[static_cast<std::size_t>(cell)].rect;
     *left = r.left;
     *top = r.top;
@@ -221,7 +220,7 @@ HRESULT GridAccessible::accHitTest(long x, long y, VARIANT* child) noexcept {
         }
     }
     RECT box{};
-    ::GetWindowRect(box_->hwnd(), &box);
+    ::GetWindowRect(box_->GridWindow(), &box);
     if (!::PtInRect(&box, p)) return S_FALSE;
     child->vt = VT_I4;
     child->lVal = CHILDID_SELF;
@@ -250,6 +249,15 @@ LRESULT AccessibleResult(GridAccessible& object, WPARAM wParam) noexcept {
     (void)com;
     const LRESULT result = fromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(&object));
     return result > 0 ? result : 0;
+}
+
+}  // namespace tdx
+
+namespace tdx {
+
+void NotifyAccessibleFocus(HWND grid, int cell) noexcept {
+    if (cell < 0 || !::IsWindowVisible(grid)) return;
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, grid, OBJID_CLIENT, cell + 1);
 }
 
 }  // namespace tdx

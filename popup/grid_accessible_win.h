@@ -1,26 +1,51 @@
-// What a screen reader sees of a grid of cells drawn by a TPaintBox: a list,
-// named after its tray, whose items are the cells, with the cell under the
-// cursor focused and "run" as every item's default action. Active
-// Accessibility reads it through WM_GETOBJECT.
+// What a screen reader sees of a custom-drawn grid of cells (the popup's trays,
+// the registration grids, the editor's icon strip): a list with a name whose
+// items are the cells, the cell under the cursor focused, and "run" as default
+// action where the grid has one. Active Accessibility reads it through WM_GETOBJECT.
 #pragma once
 
 #include <windows.h>
 #include <oleacc.h>
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 namespace tdx {
 
-class TPaintBox;
+struct AccessibleCell {
+    std::wstring name;
+    std::wstring shortcut;  // the key that runs it, if any
+    RECT rect{};            // where the source's Describe says (see there)
+};
+struct AccessibleGrid {
+    std::wstring name;  // the list's own
+    std::vector<AccessibleCell> cells;
+    int focused = -1;  // the cell with the cursor
+};
+
+// The window that draws the grid, answering for it.
+class AccessibleGridSource {
+public:
+    virtual HWND GridWindow() const noexcept = 0;
+    // The grid now, cells in screen pixels; false when there is none.
+    virtual bool Describe(AccessibleGrid& grid) const noexcept = 0;
+    virtual bool CanRunCells() const noexcept = 0;
+    // Runs a cell once the messages before it have been handled.
+    virtual void RunCellLater(int cell) noexcept = 0;
+
+protected:
+    ~AccessibleGridSource() = default;
+};
 
 class GridAccessible final : public IAccessible {
 public:
     // Holds one reference for its creator.
-    explicit GridAccessible(TPaintBox& box) noexcept : box_(&box) {}
+    explicit GridAccessible(AccessibleGridSource& box) noexcept : box_(&box) {}
     GridAccessible(const GridAccessible&) = delete;
     GridAccessible& operator=(const GridAccessible&) = delete;
 
-    // The box is going: clients that still hold the object get errors, not a dead box.
+    // The grid's window is going: clients that still hold the object get errors, not a dead box.
     void Disconnect() noexcept { box_ = nullptr; }
 
     // IUnknown
@@ -64,10 +89,13 @@ private:
     bool CellOf(const VARIANT& child, int& cell) const noexcept;
 
     std::atomic<ULONG> references_{1};
-    TPaintBox* box_;
+    AccessibleGridSource* box_;
 };
 
 // Answers WM_GETOBJECT with the object; 0 when Active Accessibility is missing.
 LRESULT AccessibleResult(GridAccessible& object, WPARAM wParam) noexcept;
+
+// Tells screen readers that the cursor is now on the cell (-1: none).
+void NotifyAccessibleFocus(HWND grid, int cell) noexcept;
 
 }  // namespace tdx

@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "popup/grid_accessible_win.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/unique_handle.h"
 
@@ -44,8 +43,7 @@ void TPaintBox::RunCellLater(int cell) noexcept {
 }
 
 void TPaintBox::NotifyFocus(int cell) const noexcept {
-    if (cell < 0 || !handlers_.describe || !::IsWindowVisible(hwnd())) return;
-    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, cell + 1);
+    if (handlers_.describe) NotifyAccessibleFocus(hwnd(), cell);
 }
 
 bool TPaintBox::Create(HWND parent, const wchar_t* className, int id, Handlers handlers) {

@@ -6,28 +6,13 @@
 #pragma once
 
 #include <functional>
-#include <string>
-#include <vector>
 
+#include "popup/grid_accessible_win.h"
 #include "winbase/window_base.h"
 
 namespace tdx {
 
-class GridAccessible;
-
-// What a screen reader is told of a box that shows a grid of cells.
-struct AccessibleCell {
-    std::wstring name;
-    std::wstring shortcut;  // the key that runs it, if any
-    RECT rect{};            // design units relative to the box; Describe hands out screen pixels
-};
-struct AccessibleGrid {
-    std::wstring name;  // the list's own
-    std::vector<AccessibleCell> cells;
-    int focused = -1;  // the cell with the cursor
-};
-
-class TPaintBox : public WindowBase {
+class TPaintBox : public WindowBase, private AccessibleGridSource {
 public:
     struct Handlers {
         // Draws the whole control; the DC is a memory DC of the client's size,
@@ -39,8 +24,8 @@ public:
         // WM_LBUTTONUP, and the loss of the mouse capture (a drag that ends).
         std::function<void(int x, int y)> mouseUp;
         std::function<void()> captureLost;
-        // A grid of cells for screen readers (none when unset), and what a
-        // cell's default action does.
+        // A grid of cells for screen readers (none when unset; cell rectangles
+        // in design units relative to the box), and what a cell's default action does.
         std::function<AccessibleGrid()> describe;
         std::function<void(int cell)> runCell;
     };
@@ -57,12 +42,6 @@ public:
     // Draws on the screen at once, outside a paint cycle (a cell that changed).
     void DrawNow(const std::function<void(HDC dc)>& draw) noexcept;
 
-    // The grid as a screen reader gets it, cells in screen pixels; false for a
-    // box that is no grid.
-    bool Describe(AccessibleGrid& grid) const noexcept;
-    bool CanRunCells() const noexcept { return static_cast<bool>(handlers_.runCell); }
-    // Runs a cell once the messages before have been handled.
-    void RunCellLater(int cell) noexcept;
     // Tells screen readers that the cursor is now on the cell (-1: none).
     void NotifyFocus(int cell) const noexcept;
 
@@ -71,6 +50,10 @@ protected:
 
 private:
     void Paint() noexcept;
+    HWND GridWindow() const noexcept override { return hwnd(); }
+    bool Describe(AccessibleGrid& grid) const noexcept override;
+    bool CanRunCells() const noexcept override { return static_cast<bool>(handlers_.runCell); }
+    void RunCellLater(int cell) noexcept override;
 
     Handlers handlers_;
     GridAccessible* accessible_ = nullptr;  // one reference, made at the first request

@@ -258,8 +258,23 @@ TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
     EXPECT_EQ(app.Options.ColMax, 12) << "the open dialog is only brought forward";
 
     // The editor opened on A; meanwhile A is dragged back to the front.
+    items[1].IconFileName = L"C:\\windows\\notepad.exe";
     ASSERT_TRUE(setting.OpenItemEditor(kProgramTray, 1, false));
     ASSERT_EQ(items[1].Title, L"A");
+    // Its icon strip reads as a list of the file's icons, the chosen one focused.
+    IAccessible* strip = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(setting.hwnd(), kSettingIconScrollBoxId), OBJID_CLIENT,
+                                           __uuidof(IAccessible), reinterpret_cast<void**>(&strip)),
+              S_OK);
+    long icons = 0;
+    strip->get_accChildCount(&icons);
+    EXPECT_EQ(icons, static_cast<long>(::ExtractIconExW(L"C:\\windows\\notepad.exe", -1, nullptr, nullptr, 0)));
+    VARIANT chosen{}, state{};
+    chosen.vt = VT_I4;
+    chosen.lVal = items[1].IconIndex + 1;
+    ASSERT_EQ(strip->get_accState(chosen, &state), S_OK);
+    EXPECT_TRUE(state.lVal & STATE_SYSTEM_FOCUSED);
+    strip->Release();
     MoveEntry(items, 1, 0);
     ::SetDlgItemTextW(setting.hwnd(), kSettingTitleEditId, L"A2");
     setting.OKButtonClick();
