@@ -184,15 +184,26 @@ void TOptionForm::Check(int id, bool on) noexcept {
     ::SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// Every group always shows one choice, so what OK reads is what the user sees.
 int TOptionForm::RadioIndex(int firstId, int count) const noexcept {
     for (int i = 0; i < count; ++i)
         if (Checked(firstId + i)) return i;
-    return -1;
+    return 0;
 }
 
+// A stored value outside the group shows (and is then stored as) its first choice.
 void TOptionForm::SetRadioIndex(int firstId, int count, int index) noexcept {
+    if (index < 0 || index >= count) index = 0;
     for (int i = 0; i < count; ++i)
         ::SendMessageW(Item(firstId + i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A group whose switch is off keeps the choice last shown in it, or takes its
+// first one when it never had one.
+void TOptionForm::KeepRadioChoice(int firstId, int count) noexcept {
+    for (int i = 0; i < count; ++i)
+        if (Checked(firstId + i)) return;
+    SetRadioIndex(firstId, count, 0);
 }
 
 void TOptionForm::ShowPage(int page) noexcept {
@@ -265,10 +276,12 @@ bool TOptionForm::Load(const OptionSet& o) {
         SetRadioIndex(kOptMouseRadioId, 3, o.MouseFlag - 1);
     } else {
         Check(kOptKickMouseCheckId, false);
+        KeepRadioChoice(kOptMouseRadioId, 3);
     }
     Check(kOptMoveCursorCheckId, o.MoveCursorFlag);
     Check(kOptMousePositionCheckId, o.MousePositionFlag != -1);
     if (o.MousePositionFlag != -1) SetRadioIndex(kOptMCursorRadioId, 4, o.MousePositionFlag);
+    else KeepRadioChoice(kOptMCursorRadioId, 4);
     ApplyEnablingRule();
     SetRadioIndex(kOptRightClickRadioId, 2, o.RightClickFlag);
     Check(kOptDirectMoveOnlyCheckId, o.DirectMoveOnlyFlag);

@@ -76,6 +76,7 @@ private:
     void Check(int id, bool on) noexcept;
     int RadioIndex(int firstId, int count) const noexcept;
     void SetRadioIndex(int firstId, int count, int index) noexcept;
+    void KeepRadioChoice(int firstId, int count) noexcept;
     void ShowPage(int page) noexcept;
     void UpdateKeyLabel() noexcept;
     void ApplyEnablingRule() noexcept;
