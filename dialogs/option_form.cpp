@@ -15,6 +15,7 @@
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/error_display.h"
+#include "winbase/message_pump.h"
 
 namespace tdx {
 namespace {
@@ -216,6 +217,63 @@ void TOptionForm::ShowPage(int page) noexcept {
     ::RedrawWindow(Item(kOptPageId), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The first or last control among the parent's children that Tab stops at.
+HWND TOptionForm::TabStopAmong(HWND parent, bool last) noexcept {
+    HWND found = nullptr;
+    for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        const LONG style = ::GetWindowLongW(c, GWL_STYLE);
+        if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE)) continue;
+        found = c;
+        if (!last) break;
+    }
+    return found;
+}
+
+void TOptionForm::StepPage(int step) noexcept {
+    const HWND tab = Item(kOptPageId);
+    const bool onStrip = ::GetFocus() == tab;
+    ShowPage((page_ + step + 3) % 3);
+    // The focus follows into the new page unless it was on the tab strip.
+    const HWND target = onStrip ? tab : TabStopAmong(tab, false);
+    ::SetFocus(target ? target : tab);
+}
+
+// The pages' controls live inside the tab control, which makes the dialog
+// manager step over the strip itself: Tab stops on it between Cancel and the
+// page, and the page keys of property sheets work from every control.
+bool TOptionForm::DialogKey(const MSG& msg) noexcept {
+    if (msg.message != WM_KEYDOWN || ::GetKeyState(VK_MENU) < 0) return false;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (control) {
+        switch (msg.wParam) {
+        case VK_TAB: StepPage(shift ? -1 : 1); return true;
+        case VK_NEXT: StepPage(1); return true;
+        case VK_PRIOR: StepPage(-1); return true;
+        default: return false;
+        }
+    }
+    if (msg.wParam != VK_TAB) return false;
+    const HWND tab = Item(kOptPageId);
+    const HWND focus = ::GetFocus();
+    HWND target = nullptr;
+    if (!focus) return false;
+    if (!shift && focus == tab) {
+        target = TabStopAmong(tab, false);
+    } else if (!shift && focus == TabStopAmong(hwnd(), true)) {
+        // Forward from the dialog's last button wraps round to the strip.
+        target = tab;
+    } else if (shift && ::IsChild(tab, focus)) {
+        // Back from the page's first stop reaches the strip, not Cancel.
+        const HWND previous = ::GetNextDlgTabItem(hwnd(), focus, TRUE);
+        if (!previous || !::IsChild(tab, previous)) target = tab;
+    }
+    if (!target) return false;
+    ::SendMessageW(hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    ::SetFocus(target);
+    return true;
+}
+
 int TOptionForm::HelpContext() const noexcept {
     // The page shown answers while the focus is on it or on its tab; OK and
     // Cancel belong to the dialog as a whole.
@@ -376,6 +434,8 @@ LRESULT TOptionForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexc
         default: break;
         }
         break;
+    case WM_DIALOGKEY:
+        return DialogKey(*reinterpret_cast<const MSG*>(lParam)) ? 1 : 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == kOptPageId && header->code == TCN_SELCHANGE)
