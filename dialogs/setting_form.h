@@ -79,6 +79,10 @@ private:
     bool EditEnter(int id) noexcept;
     bool DirectEditChar(wchar_t c) noexcept;
     bool DirectEditKeyDown(WPARAM key) noexcept;
+    void DirectEditPaste() noexcept;
+    void DirectEditChange() noexcept;
+    void SetDirectText(const std::wstring& text);
+    bool DirectShift() const noexcept;
     void ShiftCheckClick() noexcept;
     void BrowseButtonClick() noexcept;
     void ExeBrowseButtonClick() noexcept;
@@ -94,6 +98,7 @@ private:
     std::vector<HICON> iconStrip_;
     int stripScroll_ = 0;
     std::wstring lastIconFile_, lastExeFile_, lastFolder_;
+    std::wstring directText_;  // the key the direct-key box shows, as last accepted
 };
 
 }  // namespace tdx
