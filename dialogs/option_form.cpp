@@ -15,6 +15,7 @@
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/error_display.h"
+#include "winbase/message_pump.h"
 
 namespace tdx {
 namespace {
@@ -184,15 +185,26 @@ void TOptionForm::Check(int id, bool on) noexcept {
     ::SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// Every group always shows one choice, so what OK reads is what the user sees.
 int TOptionForm::RadioIndex(int firstId, int count) const noexcept {
     for (int i = 0; i < count; ++i)
         if (Checked(firstId + i)) return i;
-    return -1;
+    return 0;
 }
 
+// A stored value outside the group shows (and is then stored as) its first choice.
 void TOptionForm::SetRadioIndex(int firstId, int count, int index) noexcept {
+    if (index < 0 || index >= count) index = 0;
     for (int i = 0; i < count; ++i)
         ::SendMessageW(Item(firstId + i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A group whose switch is off keeps the choice last shown in it, or takes its
+// first one when it never had one.
+void TOptionForm::KeepRadioChoice(int firstId, int count) noexcept {
+    for (int i = 0; i < count; ++i)
+        if (Checked(firstId + i)) return;
+    SetRadioIndex(firstId, count, 0);
 }
 
 void TOptionForm::ShowPage(int page) noexcept {
@@ -203,6 +215,63 @@ void TOptionForm::ShowPage(int page) noexcept {
         ::ShowWindow(Item(row.control.id), row.page == page ? SW_SHOWNA : SW_HIDE);
     }
     ::RedrawWindow(Item(kOptPageId), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The first or last control among the parent's children that Tab stops at.
+HWND TOptionForm::TabStopAmong(HWND parent, bool last) noexcept {
+    HWND found = nullptr;
+    for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        const LONG style = ::GetWindowLongW(c, GWL_STYLE);
+        if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE)) continue;
+        found = c;
+        if (!last) break;
+    }
+    return found;
+}
+
+void TOptionForm::StepPage(int step) noexcept {
+    const HWND tab = Item(kOptPageId);
+    const bool onStrip = ::GetFocus() == tab;
+    ShowPage((page_ + step + 3) % 3);
+    // The focus follows into the new page unless it was on the tab strip.
+    const HWND target = onStrip ? tab : TabStopAmong(tab, false);
+    ::SetFocus(target ? target : tab);
+}
+
+// The pages' controls live inside the tab control, which makes the dialog
+// manager step over the strip itself: Tab stops on it between Cancel and the
+// page, and the page keys of property sheets work from every control.
+bool TOptionForm::DialogKey(const MSG& msg) noexcept {
+    if (msg.message != WM_KEYDOWN || ::GetKeyState(VK_MENU) < 0) return false;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (control) {
+        switch (msg.wParam) {
+        case VK_TAB: StepPage(shift ? -1 : 1); return true;
+        case VK_NEXT: StepPage(1); return true;
+        case VK_PRIOR: StepPage(-1); return true;
+        default: return false;
+        }
+    }
+    if (msg.wParam != VK_TAB) return false;
+    const HWND tab = Item(kOptPageId);
+    const HWND focus = ::GetFocus();
+    HWND target = nullptr;
+    if (!focus) return false;
+    if (!shift && focus == tab) {
+        target = TabStopAmong(tab, false);
+    } else if (!shift && focus == TabStopAmong(hwnd(), true)) {
+        // Forward from the dialog's last button wraps round to the strip.
+        target = tab;
+    } else if (shift && ::IsChild(tab, focus)) {
+        // Back from the page's first stop reaches the strip, not Cancel.
+        const HWND previous = ::GetNextDlgTabItem(hwnd(), focus, TRUE);
+        if (!previous || !::IsChild(tab, previous)) target = tab;
+    }
+    if (!target) return false;
+    ::SendMessageW(hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    ::SetFocus(target);
+    return true;
 }
 
 int TOptionForm::HelpContext() const noexcept {
@@ -265,10 +334,12 @@ bool TOptionForm::Load(const OptionSet& o) {
         SetRadioIndex(kOptMouseRadioId, 3, o.MouseFlag - 1);
     } else {
         Check(kOptKickMouseCheckId, false);
+        KeepRadioChoice(kOptMouseRadioId, 3);
     }
     Check(kOptMoveCursorCheckId, o.MoveCursorFlag);
     Check(kOptMousePositionCheckId, o.MousePositionFlag != -1);
     if (o.MousePositionFlag != -1) SetRadioIndex(kOptMCursorRadioId, 4, o.MousePositionFlag);
+    else KeepRadioChoice(kOptMCursorRadioId, 4);
     ApplyEnablingRule();
     SetRadioIndex(kOptRightClickRadioId, 2, o.RightClickFlag);
     Check(kOptDirectMoveOnlyCheckId, o.DirectMoveOnlyFlag);
@@ -363,6 +434,8 @@ LRESULT TOptionForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexc
         default: break;
         }
         break;
+    case WM_DIALOGKEY:
+        return DialogKey(*reinterpret_cast<const MSG*>(lParam)) ? 1 : 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == kOptPageId && header->code == TCN_SELCHANGE)

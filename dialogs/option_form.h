@@ -76,7 +76,12 @@ private:
     void Check(int id, bool on) noexcept;
     int RadioIndex(int firstId, int count) const noexcept;
     void SetRadioIndex(int firstId, int count, int index) noexcept;
+    void KeepRadioChoice(int firstId, int count) noexcept;
     void ShowPage(int page) noexcept;
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp: the next or previous page, round.
+    void StepPage(int step) noexcept;
+    bool DialogKey(const MSG& msg) noexcept;
+    static HWND TabStopAmong(HWND parent, bool last) noexcept;
     void UpdateKeyLabel() noexcept;
     void ApplyEnablingRule() noexcept;
     void PickColor(bool text) noexcept;

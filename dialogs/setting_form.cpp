@@ -58,6 +58,22 @@ constexpr std::array<ControlSpec, 19> kLayout{{
 constexpr std::array<int, 6> kEditIds{kSettingDirectEditId, kSettingTitleEditId,   kSettingIconEditId,
                                       kSettingExeEditId,    kSettingArgumentEditId, kSettingDirectoryEditId};
 
+constexpr WPARAM kCtrlV = 0x16;
+
+// The clipboard's text; empty when it holds none or cannot be opened.
+std::wstring ClipboardText(HWND owner) {
+    std::wstring text;
+    if (!::OpenClipboard(owner)) return text;
+    const ScopeExit close([] { ::CloseClipboard(); });
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    return text;
+}
+
 bool IsDriveRoot(const std::wstring& text) {
     return text.size() == 3 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z')) &&
            text[1] == L':' && text[2] == L'\\';
@@ -90,7 +106,16 @@ LRESULT CALLBACK SettingEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lPar
             form->EditEnter(id);
             return 0;
         }
-        if (id == kSettingDirectEditId && form->DirectEditChar(static_cast<wchar_t>(wParam))) return 0;
+        // Ctrl+V comes as a character; it pastes (below) rather than clearing the key.
+        if (id == kSettingDirectEditId && wParam != kCtrlV &&
+            form->DirectEditChar(static_cast<wchar_t>(wParam)))
+            return 0;
+        break;
+    case WM_PASTE:
+        if (id == kSettingDirectEditId) {
+            form->DirectEditPaste();
+            return 0;
+        }
         break;
     default:
         break;
@@ -225,7 +250,7 @@ bool TSettingForm::OpenItemEditor(std::int32_t tray, std::int32_t index, bool sa
     ::SetWindowTextW(Item(kSettingIconEditId), e.IconFileName.c_str());
     ::SetWindowTextW(Item(kSettingTitleEditId), e.Title.c_str());
     const auto key = static_cast<std::uint8_t>((e.Status >> 8) & 0xFF);
-    ::SetWindowTextW(Item(kSettingDirectEditId), DirectEditText(key, UsKeyboard).c_str());
+    SetDirectText(DirectEditText(key, UsKeyboard));
     ::SendMessageW(Item(kSettingShiftCheckId), BM_SETCHECK,
                    DirectKeyShifted(key, UsKeyboard) ? BST_CHECKED : BST_UNCHECKED, 0);
     lastFolder_ = e.DirectoryName;
@@ -399,14 +424,22 @@ bool TSettingForm::EditEnter(int id) noexcept {
     return true;
 }
 
+void TSettingForm::SetDirectText(const std::wstring& text) {
+    // Known before the box changes, so that its change notice finds it accepted.
+    directText_ = text;
+    ::SetWindowTextW(Item(kSettingDirectEditId), text.c_str());
+}
+
+bool TSettingForm::DirectShift() const noexcept {
+    return ::SendMessageW(Item(kSettingShiftCheckId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 bool TSettingForm::DirectEditChar(wchar_t c) noexcept {
-    HWND edit = Item(kSettingDirectEditId);
-    // The new key replaces the old one; whatever is refused leaves no key.
-    ::SetWindowTextW(edit, L"");
-    const bool shift = ::SendMessageW(Item(kSettingShiftCheckId), BM_GETCHECK, 0, 0) == BST_CHECKED;
     try {
-        if (const auto text = TypedDirectKey(c, shift, app_.Options.KeyNumberFlag, UsKeyboard)) {
-            ::SetWindowTextW(edit, text->c_str());
+        // The new key replaces the old one; whatever is refused leaves no key.
+        SetDirectText(L"");
+        if (const auto text = TypedDirectKey(c, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+            SetDirectText(*text);
             FocusOk();
         }
     } catch (...) {
@@ -414,12 +447,42 @@ bool TSettingForm::DirectEditChar(wchar_t c) noexcept {
     return true;
 }
 
+void TSettingForm::DirectEditPaste() noexcept {
+    try {
+        // A pasted key replaces the old one as a typed key does; text that is
+        // not one key, as the box would show it, is refused and the key stays.
+        const std::wstring text = ClipboardText(hwnd());
+        if (text.empty() || !IsDirectKeyText(text, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+            ::MessageBeep(MB_OK);
+            return;
+        }
+        SetDirectText(text);
+        FocusOk();
+    } catch (...) {
+    }
+}
+
+void TSettingForm::DirectEditChange() noexcept {
+    try {
+        // Whatever else edits the box (Delete, Cut, Undo from its menu) must
+        // leave one key in it, or the key it had comes back.
+        const std::wstring text = ControlText(Item(kSettingDirectEditId));
+        if (text == directText_) return;
+        if (IsDirectKeyText(text, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+            directText_ = text;
+            return;
+        }
+        ::MessageBeep(MB_OK);
+        SetDirectText(directText_);
+        ::SendMessageW(Item(kSettingDirectEditId), EM_SETSEL, 0, -1);
+    } catch (...) {
+    }
+}
+
 bool TSettingForm::DirectEditKeyDown(WPARAM key) noexcept {
     if (key < VK_F1 || key > VK_F12) return false;
-    const bool shift = ::SendMessageW(Item(kSettingShiftCheckId), BM_GETCHECK, 0, 0) == BST_CHECKED;
     try {
-        ::SetWindowTextW(Item(kSettingDirectEditId),
-                         FunctionKeyText(static_cast<int>(key - VK_F1) + 1, shift).c_str());
+        SetDirectText(FunctionKeyText(static_cast<int>(key - VK_F1) + 1, DirectShift()));
     } catch (...) {
     }
     FocusOk();
@@ -427,12 +490,13 @@ bool TSettingForm::DirectEditKeyDown(WPARAM key) noexcept {
 }
 
 void TSettingForm::ShiftCheckClick() noexcept {
-    HWND edit = Item(kSettingDirectEditId);
-    const std::wstring text = ControlText(edit);
-    if (text.empty()) return;
-    const bool checked = ::SendMessageW(Item(kSettingShiftCheckId), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    ::SetWindowTextW(edit, ShiftToggledText(text, checked, UsKeyboard).c_str());
-    FocusOk();
+    try {
+        const std::wstring text = ControlText(Item(kSettingDirectEditId));
+        if (text.empty()) return;
+        SetDirectText(ShiftToggledText(text, DirectShift(), UsKeyboard));
+        FocusOk();
+    } catch (...) {
+    }
 }
 
 void TSettingForm::BrowseButtonClick() noexcept {
@@ -485,7 +549,7 @@ void TSettingForm::OKButtonClick() noexcept {
         LaunchItem& e = app_.Trays[static_cast<std::size_t>(tray_)].Items[static_cast<std::size_t>(index_)];
         if (!e.Has(ItemStatus::BuiltIn)) e.ExeFileName = ControlText(Item(kSettingExeEditId));
         e.Title = ControlText(Item(kSettingTitleEditId));
-        // Text that is not one key (pasted, say) stores no key.
+        // The box only ever holds one key or none (pasted text is refused).
         const std::uint8_t key = DirectKeyCodeOf(ControlText(Item(kSettingDirectEditId)), UsKeyboard).value_or(0);
         e.Status = (flagByte_ + static_cast<std::uint32_t>(key) * 256) & 0xFFFF;
         const std::wstring iconFile = ControlText(Item(kSettingIconEditId));
@@ -523,6 +587,9 @@ LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
             return 0;
         case kSettingShiftCheckId:
             if (HIWORD(wParam) == BN_CLICKED) ShiftCheckClick();
+            return 0;
+        case kSettingDirectEditId:
+            if (HIWORD(wParam) == EN_CHANGE) DirectEditChange();
             return 0;
         case kSettingBrowseButtonId:
             if (HIWORD(wParam) == BN_CLICKED) BrowseButtonClick();

@@ -80,6 +80,10 @@ private:
     bool EditEnter(int id) noexcept;
     bool DirectEditChar(wchar_t c) noexcept;
     bool DirectEditKeyDown(WPARAM key) noexcept;
+    void DirectEditPaste() noexcept;
+    void DirectEditChange() noexcept;
+    void SetDirectText(const std::wstring& text);
+    bool DirectShift() const noexcept;
     void ShiftCheckClick() noexcept;
     void BrowseButtonClick() noexcept;
     void ExeBrowseButtonClick() noexcept;
@@ -97,6 +101,7 @@ private:
     std::vector<HICON> iconStrip_;
     int stripScroll_ = 0;
     std::wstring lastIconFile_, lastExeFile_, lastFolder_;
+    std::wstring directText_;  // the key the direct-key box shows, as last accepted
 
     // The icon strip as a screen reader gets it: a list of the file's icons.
     class IconStripSource final : public AccessibleGridSource {

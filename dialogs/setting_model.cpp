@@ -127,4 +127,13 @@ std::optional<std::uint8_t> DirectKeyCodeOf(std::wstring_view text, bool usKeybo
     return std::nullopt;
 }
 
+bool IsDirectKeyText(std::wstring_view text, bool shift, bool keyNumberFlag, bool usKeyboard) {
+    if (text.empty()) return true;
+    const std::optional<std::uint8_t> code = DirectKeyCodeOf(text, usKeyboard);
+    if (!code || DirectEditText(*code, usKeyboard) != text) return false;
+    if (DirectKeyShifted(*code, usKeyboard) != shift) return false;
+    const bool number = IsAsciiDigit(static_cast<wchar_t>(*code)) || DigitForShiftedCode(*code, usKeyboard) != 0;
+    return keyNumberFlag || !number;
+}
+
 }  // namespace tdx

@@ -33,4 +33,10 @@ std::wstring ShiftToggledText(std::wstring_view text, bool checked, bool usKeybo
 // the text is not one key (pasted text, say).
 std::optional<std::uint8_t> DirectKeyCodeOf(std::wstring_view text, bool usKeyboard);
 
+// Whether the text may stand in the key box as it is: nothing, or one key
+// exactly as typing or a function key would show it with the Shift box as it
+// is ("a" only with Shift, a digit only with KeyNumberFlag). Pasted text that
+// is not is refused, so OK stores only what the box shows.
+bool IsDirectKeyText(std::wstring_view text, bool shift, bool keyNumberFlag, bool usKeyboard);
+
 }  // namespace tdx

@@ -21,6 +21,11 @@ inline void UnmarkModelessDialog(HWND dialog) noexcept {
     ::RemovePropW(dialog, pump_detail::kModelessDialogProp);
 }
 
+// Sent to a modeless dialog with each of its key messages (lParam: const MSG*)
+// before the dialog manager sees it, so that a dialog can give keys a meaning of
+// its own across all its controls (Ctrl+Tab between pages); nonzero when taken.
+inline constexpr UINT WM_DIALOGKEY = WM_APP + 0x32;
+
 // F1 alone in a dialog asks the dialog for help (WM_HELP), unless the control
 // with the focus takes every key (the direct-key box records F1 as a key).
 inline bool RouteHelpKey(const MSG& msg, HWND root) noexcept {
@@ -47,11 +52,11 @@ inline bool RouteHelpKey(const MSG& msg, HWND root) noexcept {
 inline void DispatchLoopMessage(MSG& msg) noexcept {
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
         const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && ::GetPropW(root, pump_detail::kModelessDialogProp) && RouteHelpKey(msg, root))
-            return;
-        if (root && ::GetPropW(root, pump_detail::kModelessDialogProp) &&
-            ::IsDialogMessageW(root, &msg))
-            return;
+        if (root && ::GetPropW(root, pump_detail::kModelessDialogProp)) {
+            if (RouteHelpKey(msg, root)) return;
+            if (::SendMessageW(root, WM_DIALOGKEY, 0, reinterpret_cast<LPARAM>(&msg))) return;
+            if (::IsDialogMessageW(root, &msg)) return;
+        }
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);

@@ -47,6 +47,19 @@ TEST(DirectKeyBox, TypedKeysShiftAndStoredCodesAgree) {
     EXPECT_TRUE(DirectKeyShifted(0xE4, us));
     EXPECT_TRUE(DirectKeyShifted('@', us));
     EXPECT_FALSE(DirectKeyShifted('A', us));
+
+    // Text put into the box otherwise than by typing stays only when it is one
+    // key as the box would show it with the Shift box and KeyNumberFlag as they are.
+    EXPECT_TRUE(IsDirectKeyText(L"", false, false, us));
+    EXPECT_TRUE(IsDirectKeyText(L"B", false, false, us));
+    EXPECT_TRUE(IsDirectKeyText(L"f12", true, false, us));
+    EXPECT_TRUE(IsDirectKeyText(L"@", true, true, us));
+    EXPECT_FALSE(IsDirectKeyText(L"xyz", false, false, us));
+    EXPECT_FALSE(IsDirectKeyText(L"a", false, false, us)) << "the shifted key, Shift unchecked";
+    EXPECT_FALSE(IsDirectKeyText(L"F5", true, false, us));
+    EXPECT_FALSE(IsDirectKeyText(L"7", false, false, us)) << "digits need KeyNumberFlag";
+    EXPECT_FALSE(IsDirectKeyText(L"@", true, false, us));
+    EXPECT_FALSE(IsDirectKeyText(L"F05", false, false, us));
 }
 
 }  // namespace
