@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <optional>
@@ -336,29 +338,48 @@ bool WaitUntilReplaceable(const std::wstring& file) noexcept {
     }
 }
 
-// The copy takes the file's place and its properties: ReplaceFileW keeps the
-// attributes, the security and the identity of the file it replaces on
-// Windows. Some implementations of it (Wine's) drop the attributes, which are
-// then given back here.
-enum class Replaced { Done, Refused, Lost };
-Replaced ReplaceKeepingProperties(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
-    if (!WaitUntilReplaceable(file)) return Replaced::Refused;
-    if (!::ReplaceFileW(file.c_str(), copy.c_str(), nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
-        // With no backup asked for, this error means the file is gone and the
-        // copy was not moved: it must take the file's name now.
-        if (::GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return Replaced::Refused;
-        if (!::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return Replaced::Lost;
+// The copy takes on what the user set on the file itself before it takes the
+// file's place: the attributes (hidden, system, ...), the creation time and an
+// access list of its own (one only inherited from the folder the copy has
+// already). Failures are ignored: they lose a mark, never the settings.
+void CarryProperties(const std::wstring& file, const std::wstring& copy, DWORD attributes) noexcept {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (dacl && ::GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+            // Inherited entries are left out and taken from the folder again.
+            const SECURITY_INFORMATION what =
+                DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+            ::SetNamedSecurityInfoW(const_cast<wchar_t*>(copy.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr,
+                                    dacl, nullptr);
+        }
+        ::LocalFree(descriptor);
     }
+    UniqueFile source(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile target(::CreateFileW(copy.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FILETIME created{};
+    if (source && target && ::GetFileTime(source.get(), &created, nullptr, nullptr))
+        ::SetFileTime(target.get(), &created, nullptr, nullptr);
     constexpr DWORD kKept =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD now = ::GetFileAttributesW(file.c_str());
-    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept)) {
-        // A failure here loses a mark, not the settings: the save stands.
-        ::SetFileAttributesW(file.c_str(), (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL);
-    }
-    return Replaced::Done;
+    if ((attributes & kKept) != 0) ::SetFileAttributesW(copy.c_str(), attributes & kKept);
+}
+
+// The copy takes the file's place in one rename, so that a reader sees the old
+// file or the new one and never none. (ReplaceFileW would carry the properties
+// itself, but Wine's moves the file away and deletes it before the copy comes.)
+// False when the file is held by a program that does not let it be replaced.
+bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
+    CarryProperties(file, copy, attributes);
+    return WaitUntilReplaceable(file) &&
+           ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 // Writes the file where it is (see WriteInPlace); name is the one a failure reports.
@@ -499,21 +520,14 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
         temp.Keep();
         return;
     }
-    switch (ReplaceKeepingProperties(target, temp.path(), attributes)) {
-    case Replaced::Done:
+    if (ReplaceWithCopy(target, temp.path(), attributes)) {
         temp.Keep();
         // The profile functions see the new file by its write time; dropping
         // their cache here would only make them read all of it at once.
         return;
-    case Replaced::Lost:
-        // The file is gone and its new text is in the copy: the copy stays.
-        temp.Keep();
-        throw SettingsWriteError(fileName_);
-    case Replaced::Refused:
-        // Held by a program that lets others write but not replace it: the
-        // profile functions would write it in place, and so does this.
-        break;
     }
+    // Held by a program that lets others write but not replace it: the
+    // profile functions would write it in place, and so does this.
     std::string copied;
     DWORD copyLinks = 1;
     if (!ReadAll(temp.path(), copied, copyLinks)) throw SettingsWriteError(fileName_);

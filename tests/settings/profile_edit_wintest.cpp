@@ -118,6 +118,10 @@ TEST_F(ProfileEditTest, CraftedFilesReadTheSameAfterASaveByTheProgramAndByThePro
         ASSERT_TRUE(::WritePrivateProfileStringW(L"Option", L"ColMax", L"9", theirs.c_str()));
         ASSERT_TRUE(::WritePrivateProfileStringW(L"Option", L"VkKey", L"75", theirs.c_str()));
 
+        // Nothing is left in a form that systems read differently.
+        const std::string stored = ReadBytes(ours);
+        EXPECT_NE(stored.rfind("\xFE\xFF", 0), 0u) << "UTF-16 big-endian";
+        EXPECT_NE(stored.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with its mark";
         EXPECT_EQ(ProfileRead(L"Program", L"Title0", ours), crafted.title);
         EXPECT_EQ(ProfileRead(L"Option", L"ColMax", ours), L"9");
         const std::vector<std::wstring> sections = SectionNames(theirs);
