@@ -3,7 +3,8 @@
 // build of the hook library, which only a 32-bit process can install. This
 // process installs it on the program's block and lives exactly as long as
 // the program: it ends when the program posts WM_QUIT to its thread, or when
-// the program's process ends, however that happened.
+// the program's process ends, however that happened. Once its hooks are in it
+// sets the program's event "TdxHookCompanionReady.<process id of the program>".
 //   tdxhook32.exe <process id of the program>
 //
 // Like the library, it carries no runtime: it is a few kilobytes that wait.
@@ -42,8 +43,29 @@ DWORD ProgramIdFromCommandLine() noexcept {
     return id;
 }
 
+// Tells the program that the hooks are in: until then its own hooks also act
+// for the 32-bit programs' windows. The event is named after its process id.
+void SayHooksInstalled(DWORD programId) noexcept {
+    wchar_t name[40] = L"TdxHookCompanionReady.";
+    wchar_t* end = name;
+    while (*end) ++end;
+    wchar_t digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + programId % 10);
+        programId /= 10;
+    } while (programId != 0 && count < 10);
+    while (count > 0) *end++ = digits[--count];
+    *end = L'\0';
+    if (const HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
+        SetEvent(ready);
+        CloseHandle(ready);
+    }
+}
+
 UINT Run() noexcept {
-    const HANDLE program = OpenProcess(SYNCHRONIZE, FALSE, ProgramIdFromCommandLine());
+    const DWORD programId = ProgramIdFromCommandLine();
+    const HANDLE program = OpenProcess(SYNCHRONIZE, FALSE, programId);
     if (!program) return 2;
     const HMODULE library = LoadLibraryBesideMe();
     const auto setCompanionHook =
@@ -54,6 +76,7 @@ UINT Run() noexcept {
         CloseHandle(program);
         return 3;
     }
+    SayHooksInstalled(programId);
     // The system runs the 64-bit programs' calls of these hooks here, on this
     // thread: its queue must keep moving or those programs wait on it.
     for (bool done = false; !done;) {

@@ -31,13 +31,22 @@ struct Installation {
     SharedBlock* view = nullptr;
     std::uint32_t getMsgHook = 0;
     std::uint32_t callWndHook = 0;
+    // The hooks of the library of the other bitness are installed: in the
+    // program, those of the 32-bit companion (it says so, NoteCompanionHooks);
+    // in the companion, the program's, on whose block it installed its own.
+    // Written by another thread of the process than the hook calls that read it.
+    volatile std::uint32_t otherHooksInstalled = 0;
 };
 
 template <class P>
 void ReleaseInstallation(P& p, Installation& inst) noexcept {
     if (inst.view) p.UnmapBlock(inst.view);
     if (inst.mapping) p.CloseBlock(inst.mapping);
-    inst = Installation{};
+    inst.mapping = nullptr;
+    inst.view = nullptr;
+    inst.getMsgHook = 0;
+    inst.callWndHook = 0;
+    inst.otherHooksInstalled = 0;
 }
 
 // Keeps a view of the block for the installing process: the one it holds, or
@@ -100,7 +109,26 @@ int InstallCompanionHooks(P& p, Installation& inst) noexcept {
         ReleaseInstallation(p, inst);
         return 0;
     }
+    // The block exists only while the program's hooks do.
+    inst.otherHooksInstalled = 1;
     return 1;
+}
+
+// SetCompanionState, in the program: whether the companion is running and has
+// installed its hooks.
+inline void NoteCompanionHooks(Installation& inst, bool installed) noexcept {
+    inst.otherHooksInstalled = installed ? 1u : 0u;
+}
+
+// A hook runs in the process that installed it, on a copy of the message, for
+// the windows of processes that cannot load its library (the 32-bit ones, for
+// the program's 64-bit library; the 64-bit ones, for the companion's 32-bit
+// library). Such a call is left alone only while the other library's hooks are
+// installed and see the message inside that process; otherwise it is the only
+// one that does, and a gesture there would be lost. Processes that did not
+// install hooks run them only for their own windows.
+inline bool LeftToOtherHooks(const Installation& inst, bool windowOfAnotherProcess) noexcept {
+    return inst.view != nullptr && windowOfAnotherProcess && inst.otherHooksInstalled != 0;
 }
 
 // SetConfig: only in the process that holds the view.

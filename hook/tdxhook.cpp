@@ -61,16 +61,14 @@ struct Win32Platform {
     void UnlockExclusive() noexcept { ReleaseSRWLockExclusive(&g_viewLock); }
 };
 
-// A hook of the other bitness is run in the process that installed it, on a
-// copy of the other process's message: the program (64-bit) and the companion
-// (32-bit) each leave those to the hooks injected there, or every gesture over
-// a window of the other kind would count twice. Only the installing process
-// pays for the look-up.
+// Whether a call for this window is left to the other library's hooks (see
+// LeftToOtherHooks). Only the installing process pays for the look-up, and only
+// while those hooks are installed.
 bool OutOfContext(HWND window) noexcept {
-    if (!g_installation.view || !window) return false;
+    if (!window || !LeftToOtherHooks(g_installation, true)) return false;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return process != 0 && process != GetCurrentProcessId();
+    return LeftToOtherHooks(g_installation, process != 0 && process != GetCurrentProcessId());
 }
 
 // The platform half of the actions, run after the block has been let go.
@@ -110,6 +108,10 @@ extern "C" int WINAPI SetHook(HWND window, UINT message) {
 extern "C" int WINAPI SetCompanionHook(void) {
     Win32Platform platform;
     return InstallCompanionHooks(platform, g_installation);
+}
+
+extern "C" void WINAPI SetCompanionState(int hooksInstalled) {
+    NoteCompanionHooks(g_installation, hooksInstalled != 0);
 }
 
 extern "C" void WINAPI SetConfig(int flags, int mode) {

@@ -31,6 +31,12 @@ TDXHOOK_API int WINAPI SetHook(HWND window, UINT message);
 // RemoveHook removes them again.
 TDXHOOK_API int WINAPI SetCompanionHook(void);
 
+// In the program only: whether the 32-bit companion is running and has
+// installed its hooks (nonzero). While it has not, the program's hooks also
+// act on the calls the system brings to the program for 32-bit programs'
+// windows; while it has, they leave those to the companion's.
+TDXHOOK_API void WINAPI SetCompanionState(int hooksInstalled);
+
 // flags: bit 0 set = activations are not reported. mode: 0 no gesture,
 // 1 left held + right click, 2 right held + left click, 3 middle button.
 TDXHOOK_API void WINAPI SetConfig(int flags, int mode);

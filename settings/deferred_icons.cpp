@@ -13,7 +13,11 @@ std::vector<IconRequest> PendingIcons(const std::vector<LaunchItem>& items, std:
     return requests;
 }
 
-std::wstring IconFileRoot(const std::wstring& file) {
+std::wstring IconFileRoot(const std::wstring& name, const SystemPaths& paths) {
+    // Quoted, macro and variable names would otherwise all land in the group
+    // of names without a place: a dead share among them would hold back every
+    // local icon named that way.
+    const std::wstring file = ExpandPathMacros(WithoutSurroundingQuotes(name), paths);
     if (file.size() >= 2 && (file[0] == L'\\' || file[0] == L'/') && (file[1] == L'\\' || file[1] == L'/')) {
         // \\server\share: up to the separator after the share name.
         std::size_t separators = 0, end = 2;

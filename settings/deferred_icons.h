@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/launch_item.h"
+#include "settings/path_macros.h"
 
 namespace tdx {
 
@@ -27,9 +28,11 @@ std::vector<IconRequest> PendingIcons(const std::vector<LaunchItem>& items, std:
                                       IconHandle fallback);
 
 // The drive or share an icon file is read from ("C:", "\\\\server\\share"), or
-// "" for names without one. Files of one place are read one after another; a
-// share that does not answer holds back only its own entries.
-std::wstring IconFileRoot(const std::wstring& file);
+// "" for names without one, after one pair of quotes around the name is
+// dropped and its macros and environment variables are expanded. Files of one
+// place are read one after another; a share that does not answer holds back
+// only its own entries.
+std::wstring IconFileRoot(const std::wstring& file, const SystemPaths& paths);
 
 // Puts icon on the entry the request names when that entry still waits for it;
 // false when it does not (the caller then destroys icon).

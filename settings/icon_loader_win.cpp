@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "settings/item_icons_win.h"
+#include "settings/path_macros_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -77,8 +78,9 @@ bool IconLoader::Start(HWND notify, std::vector<IconRequest> requests) {
     run->load = load_;
     // One thread per drive or share, in the order the entries come.
     std::vector<std::pair<std::wstring, std::unique_ptr<Job>>> jobs;
+    const SystemPaths paths = CurrentSystemPaths();
     for (IconRequest& request : requests) {
-        std::wstring root = IconFileRoot(request.iconFileName);
+        std::wstring root = IconFileRoot(request.iconFileName, paths);
         auto it = std::find_if(jobs.begin(), jobs.end(), [&](const auto& j) { return j.first == root; });
         if (it == jobs.end()) {
             jobs.emplace_back(std::move(root), std::make_unique<Job>(Job{run, {}}));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <optional>
@@ -94,10 +96,11 @@ bool ConvertToUtf16(const std::wstring& file) {
 
 // The copy must be on the disk before it takes the settings file's place, or
 // a power loss right after a save could leave an empty file where the
-// settings were.
+// settings were. (The profile functions have closed the copy they edited;
+// scanners may already look at it, so it is opened sharing.)
 bool FlushToDisk(const std::wstring& file) noexcept {
-    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return handle && ::FlushFileBuffers(handle.get());
 }
 
@@ -146,9 +149,9 @@ bool WriteSection(const SectionEdit& change, const std::wstring& file) {
         lines = SectionLines(change.section, file);
     }
     for (const auto& [key, value] : change.writes) {
+        // A line without '=' is the key's as well: the write takes its place.
         auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
-            const auto equals = l.find(L'=');
-            return equals != std::wstring::npos && SameProfileName(std::wstring_view(l).substr(0, equals), key);
+            return SameProfileName(std::wstring_view(l).substr(0, l.find(L'=')), key);
         });
         std::wstring text = key + L'=' + value;
         if (line == lines.end()) lines.push_back(std::move(text));
@@ -170,12 +173,17 @@ std::wstring FoldedName(std::wstring_view name) {
     return folded;
 }
 
-bool ReadAll(const std::wstring& file, std::string& bytes) {
-    // Fails, as a copy would, when the file is held open by someone who shares nothing.
-    UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+// The file's bytes, and how many names it has (hard links).
+bool ReadAll(const std::wstring& file, std::string& bytes, DWORD& links) {
+    // Shares what the profile functions share: a program that holds the file
+    // open for writing (an editor, a sync tool) does not stop a save, one that
+    // shares nothing does.
+    UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!in || !::GetFileSizeEx(in.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    links = ::GetFileInformationByHandle(in.get(), &information) ? information.nNumberOfLinks : 1;
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
     return bytes.empty() ||
@@ -183,13 +191,26 @@ bool ReadAll(const std::wstring& file, std::string& bytes) {
             read == bytes.size());
 }
 
+bool WriteBytes(HANDLE out, const std::string& bytes) noexcept {
+    DWORD written = 0;
+    return bytes.empty() || (::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+// The copy, flushed through the handle that wrote it.
 bool WriteAll(const std::wstring& file, const std::string& bytes) {
     UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return out && (bytes.empty() || (::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                                  &written, nullptr) &&
-                                     written == bytes.size()));
+    return out && WriteBytes(out.get(), bytes) && ::FlushFileBuffers(out.get());
+}
+
+// Rewrites the file where it is, as the profile functions do: its name, links,
+// attributes and security stay those of the file. Sharing reading and writing
+// as they do, it succeeds beside any program that lets them write.
+bool WriteInPlace(const std::wstring& file, const std::string& bytes) {
+    UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return out && WriteBytes(out.get(), bytes) && ::SetEndOfFile(out.get()) && ::FlushFileBuffers(out.get());
 }
 
 // Nothing when the bytes hold a sequence the code page does not decode: the
@@ -223,9 +244,8 @@ std::string Utf16File(std::wstring_view text) {
 }
 
 // The file's bytes with the edits made, in the encoding it has (UTF-16 when
-// the code page cannot hold the new text); nothing when the file is in a form
-// this cannot keep byte for byte (bytes the code page does not decode, UTF-16
-// big-endian), which the profile functions then edit.
+// the code page cannot hold the new text); nothing when the file holds bytes
+// its encoding does not decode, which only the profile functions then keep.
 std::optional<std::string> EditedBytes(const std::string& bytes, const std::vector<SectionEdit>& edits,
                                        bool changesFitCodePage) {
     const auto startsWith = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
@@ -234,11 +254,25 @@ std::optional<std::string> EditedBytes(const std::string& bytes, const std::vect
         const std::wstring_view text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
         return Utf16File(ApplySectionEdits(text, edits));
     }
-    if (startsWith("\xFE\xFF")) return std::nullopt;
+    if (startsWith("\xFE\xFF")) {
+        // Big-endian UTF-16 is not read alike everywhere; the little-endian
+        // form every reader of such files takes is stored from now on.
+        if (bytes.size() % 2 != 0) return std::nullopt;
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) << 8 |
+                                           static_cast<unsigned char>(bytes[3 + 2 * i]));
+        return Utf16File(ApplySectionEdits(text, edits));
+    }
     if (startsWith("\xEF\xBB\xBF")) {
+        // Windows reads such a file in the code page, the mark glued to the
+        // first line (whose section it then does not see), and Wine reads it as
+        // UTF-8: no text written into it reads back alike on both. It is stored
+        // in a form both read alike: the code page when all its text fits, UTF-16 otherwise.
         const std::optional<std::wstring> text = Decode(CP_UTF8, std::string_view(bytes).substr(3));
         if (!text) return std::nullopt;
-        return "\xEF\xBB\xBF" + Encode(CP_UTF8, ApplySectionEdits(*text, edits));
+        const std::wstring edited = ApplySectionEdits(*text, edits);
+        return FitsCodePage(edited) ? Encode(CP_ACP, edited) : Utf16File(edited);
     }
     const std::optional<std::wstring> text = Decode(CP_ACP, bytes);
     if (!text) return std::nullopt;
@@ -246,6 +280,117 @@ std::optional<std::string> EditedBytes(const std::string& bytes, const std::vect
     // Text the code page cannot hold would be stored as "?" or as a look-alike
     // (another file's name): such a file is kept in UTF-16 from now on.
     return changesFitCodePage ? Encode(CP_ACP, edited) : Utf16File(edited);
+}
+
+// The edits made by the profile functions themselves, for a file whose bytes
+// no decoding keeps as they are. The file keeps its encoding unless the code
+// page cannot hold the new text.
+bool EditThroughProfileFunctions(const std::wstring& file, const std::vector<SectionEdit>& edits,
+                                 bool changesFitCodePage) {
+    if (!IsUtf16File(file) && !changesFitCodePage && !ConvertToUtf16(file)) return false;
+    for (const SectionEdit& section : edits)
+        if (!WriteSection(section, file)) return false;
+    ForgetCachedProfile(file);
+    return true;
+}
+
+std::wstring_view WithoutBlanks(std::wstring_view text) noexcept {
+    const auto blank = [](wchar_t c) { return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' '; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Whether the profile functions read every written key of file back as it
+// was written: a save they would read otherwise (a form of the file they take
+// differently) must fail rather than pass for done.
+bool ReadsBack(const std::wstring& file, const std::vector<SectionEdit>& edits) {
+    bool same = true;
+    for (const SectionEdit& edit : edits) {
+        if (edit.writes.empty()) continue;
+        const std::vector<std::wstring> lines = SectionLines(edit.section, file);
+        for (const auto& [key, value] : edit.writes) {
+            // The first line of the key counts, a line without '=' reading as missing.
+            const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
+                return SameProfileName(std::wstring_view(l).substr(0, l.find(L'=')), key);
+            });
+            const auto equals = line == lines.end() ? std::wstring::npos : line->find(L'=');
+            if (equals == std::wstring::npos ||
+                WithoutBlanks(std::wstring_view(*line).substr(equals + 1)) != WithoutBlanks(value))
+                same = false;
+        }
+    }
+    ForgetCachedProfile(file);
+    return same;
+}
+
+// Waits a moment for a program that holds the file without letting it be
+// replaced or removed (a virus scanner, an indexer, a backup tool looks at a
+// file just written); false when it still holds it after about half a second.
+bool WaitUntilReplaceable(const std::wstring& file) noexcept {
+    for (int attempt = 0;; ++attempt) {
+        UniqueFile probe(::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (probe) return true;
+        const DWORD error = ::GetLastError();
+        if (attempt == 4 || (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)) return false;
+        ::Sleep(120);
+    }
+}
+
+// The copy takes on what the user set on the file itself before it takes the
+// file's place: the attributes (hidden, system, ...), the creation time and an
+// access list of its own (one only inherited from the folder the copy has
+// already). Failures are ignored: they lose a mark, never the settings.
+void CarryProperties(const std::wstring& file, const std::wstring& copy, DWORD attributes) noexcept {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                nullptr, &descriptor) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (dacl && ::GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+            // Inherited entries are left out and taken from the folder again.
+            const SECURITY_INFORMATION what =
+                DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+            ::SetNamedSecurityInfoW(const_cast<wchar_t*>(copy.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr,
+                                    dacl, nullptr);
+        }
+        ::LocalFree(descriptor);
+    }
+    UniqueFile source(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile target(::CreateFileW(copy.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FILETIME created{};
+    if (source && target && ::GetFileTime(source.get(), &created, nullptr, nullptr))
+        ::SetFileTime(target.get(), &created, nullptr, nullptr);
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((attributes & kKept) != 0) ::SetFileAttributesW(copy.c_str(), attributes & kKept);
+}
+
+// The copy takes the file's place in one rename, so that a reader sees the old
+// file or the new one and never none. (ReplaceFileW would carry the properties
+// itself, but Wine's moves the file away and deletes it before the copy comes.)
+// False when the file is held by a program that does not let it be replaced.
+bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
+    CarryProperties(file, copy, attributes);
+    return WaitUntilReplaceable(file) &&
+           ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// Writes the file where it is (see WriteInPlace); name is the one a failure reports.
+void SaveInPlace(const std::wstring& name, const std::wstring& file, const std::string& old,
+                 const std::optional<std::string>& edited, const std::vector<SectionEdit>& edits, bool fits) {
+    const bool written = edited ? WriteInPlace(file, *edited) : EditThroughProfileFunctions(file, edits, fits);
+    if (written && ReadsBack(file, edits)) return;
+    // Best effort: the file as it was, rather than half a save.
+    WriteInPlace(file, old);
+    ForgetCachedProfile(file);
+    throw SettingsWriteError(name);
 }
 
 }  // namespace
@@ -270,11 +415,12 @@ const ProfileFile::Section& ProfileFile::SectionNamed(std::wstring_view section)
     Section read{std::wstring(section), {}};
     for (const std::wstring& line : SectionLines(read.name, fileName_)) {
         const auto equals = line.find(L'=');
-        std::wstring_view key(line), value;
-        if (equals != std::wstring::npos) {
-            key = key.substr(0, equals);
-            value = std::wstring_view(line).substr(equals + 1);
+        if (equals == std::wstring::npos) {
+            read.values.emplace(FoldedName(line), std::nullopt);
+            continue;
         }
+        std::wstring_view key = std::wstring_view(line).substr(0, equals);
+        std::wstring_view value = std::wstring_view(line).substr(equals + 1);
         // As a single read returns it: no blanks around it, one pair of quotes
         // dropped, at most kMaxStringValue characters. The first of two equal keys counts.
         const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
@@ -331,13 +477,6 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         throw SettingsWriteError(fileName_);
 
-    std::wstring folder = FolderOfFile(target);
-    if (folder.empty()) folder = L".";
-    wchar_t tempName[MAX_PATH];
-    if (!::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName))
-        throw SettingsWriteError(fileName_);
-    TempFile temp(tempName);
-
     SectionEdits edits;
     for (const Change& change : changes) {
         if (change.erase) edits.Erase(change.section);
@@ -349,28 +488,50 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     // The file is edited in memory and written once: the profile functions
     // would rewrite all of it on every call.
     std::string bytes;
-    if (exists && !ReadAll(file, bytes)) throw SettingsWriteError(fileName_);
-    if (const std::optional<std::string> edited = EditedBytes(bytes, edits.Edits(), fits)) {
-        if (!WriteAll(temp.path(), *edited)) throw SettingsWriteError(fileName_);
-        // Never opened by the profile functions: nothing of it is in their cache.
-    } else {
-        // A form kept byte for byte only by the profile functions: a copy they edit
-        // section by section. The copy keeps the file's encoding.
-        if (!::CopyFileW(file, temp.path().c_str(), FALSE)) throw SettingsWriteError(fileName_);
-        if (!IsUtf16File(temp.path()) && !fits && !ConvertToUtf16(temp.path()))
-            throw SettingsWriteError(fileName_);
-        for (const SectionEdit& section : edits.Edits())
-            if (!WriteSection(section, temp.path())) throw SettingsWriteError(fileName_);
-        ForgetCachedProfile(temp.path());
-    }
-    if (!FlushToDisk(temp.path())) throw SettingsWriteError(fileName_);
+    DWORD links = 1;
+    if (exists && !ReadAll(file, bytes, links)) throw SettingsWriteError(fileName_);
+    const std::optional<std::string> edited = EditedBytes(bytes, edits.Edits(), fits);
 
-    if (!::MoveFileExW(temp.path().c_str(), file,
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // A second name of the file (a hard link) would keep the old text if a copy
+    // took this name's place, and a folder where the user may change the file
+    // but not add one leaves no room for a copy: such a file is rewritten where
+    // it is, as the profile functions rewrite it.
+    std::wstring folder = FolderOfFile(target);
+    if (folder.empty()) folder = L".";
+    wchar_t tempName[MAX_PATH];
+    if (links > 1 || !::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName)) {
+        if (!exists) throw SettingsWriteError(fileName_);
+        SaveInPlace(fileName_, target, bytes, edited, edits.Edits(), fits);
+        return;
+    }
+    TempFile temp(tempName);
+    if (edited) {
+        // Never opened by the profile functions: nothing of it is in their cache.
+        if (!WriteAll(temp.path(), *edited)) throw SettingsWriteError(fileName_);
+    } else if (!::CopyFileW(file, temp.path().c_str(), FALSE) ||
+               !EditThroughProfileFunctions(temp.path(), edits.Edits(), fits) || !FlushToDisk(temp.path())) {
         throw SettingsWriteError(fileName_);
-    temp.Keep();
-    // The profile functions see the new file by its write time; dropping their
-    // cache here would only make them read all of it at once.
+    }
+    if (!ReadsBack(temp.path(), edits.Edits())) throw SettingsWriteError(fileName_);
+
+    if (!exists) {
+        if (!::MoveFileExW(temp.path().c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw SettingsWriteError(fileName_);
+        temp.Keep();
+        return;
+    }
+    if (ReplaceWithCopy(target, temp.path(), attributes)) {
+        temp.Keep();
+        // The profile functions see the new file by its write time; dropping
+        // their cache here would only make them read all of it at once.
+        return;
+    }
+    // Held by a program that lets others write but not replace it: the
+    // profile functions would write it in place, and so does this.
+    std::string copied;
+    DWORD copyLinks = 1;
+    if (!ReadAll(temp.path(), copied, copyLinks)) throw SettingsWriteError(fileName_);
+    SaveInPlace(fileName_, target, bytes, copied, edits.Edits(), fits);
 }
 
 }  // namespace tdx

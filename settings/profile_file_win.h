@@ -1,9 +1,11 @@
-// A settings file read and written through the platform's profile functions,
-// which keep the file in the encoding it already has (the ANSI code page, or
-// UTF-16 when it starts with a byte-order mark) and write new files in the ANSI
-// code page.
+// A settings file read through the platform's profile functions and written
+// as they would write it: in the encoding it already has (the ANSI code page,
+// or UTF-16 when it starts with a byte-order mark), new files in the ANSI code
+// page. Files that systems read differently (UTF-16 big-endian, UTF-8 with a
+// mark) are stored in a form all of them read alike at their first save.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,7 +33,10 @@ private:
     // entries (700 keys) made cost a third of a second at start-up.
     struct Section {
         std::wstring name;
-        std::unordered_map<std::wstring, std::wstring> values;  // by key in upper case, as the reads return them
+        // By key in upper case. A key line without '=' reads as missing, and so
+        // does every later line of the same key: the profile functions stop at
+        // the first.
+        std::unordered_map<std::wstring, std::optional<std::wstring>> values;
     };
     const Section& SectionNamed(std::wstring_view section) const;
 
@@ -41,8 +46,12 @@ private:
 
 // Collects writes and section erasures and applies them in Commit, all or
 // nothing: the changes go to a copy of the file in the same folder, which then
-// replaces the file in one move. On any failure the stored file is left
-// byte-for-byte as it was and SettingsWriteError names it. Changes not
+// replaces the file in one move, keeping its attributes and security. A file
+// with a second name (a hard link), one in a folder that takes no new files,
+// and one held by a program that lets others write but not replace it are
+// written in place instead, as the profile functions write them. A save the
+// profile functions do not read back as written fails. On any failure the
+// stored file is left as it was and SettingsWriteError names it. Changes not
 // committed when the transaction ends are dropped.
 class ProfileTransaction final : public SettingsWriter {
 public:

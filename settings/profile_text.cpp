@@ -7,14 +7,16 @@
 namespace tdx {
 namespace {
 
-constexpr std::wstring_view kBlanks = L" \t";
 constexpr std::wstring_view kLineEnd = L"\r\n";
 
+// What the profile functions take for blanks around names, values and lines:
+// the C white space, and ^Z (a DOS end of file, found in files from old media).
+bool IsProfileBlank(wchar_t c) noexcept { return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' '; }
+
 std::wstring_view Trimmed(std::wstring_view text) noexcept {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::wstring_view::npos) return {};
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
+    while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 // A line without its line end.
@@ -24,27 +26,40 @@ std::wstring_view Content(const std::wstring& line) noexcept {
     return view;
 }
 
-// The section a header line opens, or nothing for other lines.
+// The section a header line opens, or nothing for other lines. A header
+// needs its closing bracket; the name is what stands before the last one
+// ("[a]b]" opens "a]b"). "[Program" alone is a key line of the section before.
 std::optional<std::wstring_view> HeaderName(const std::wstring& line) noexcept {
     const std::wstring_view content = Trimmed(Content(line));
     if (content.empty() || content.front() != L'[') return std::nullopt;
-    const auto close = content.find(L']');
-    return Trimmed(content.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1));
+    const auto close = content.rfind(L']');
+    if (close == std::wstring_view::npos || close == 0) return std::nullopt;
+    return Trimmed(content.substr(1, close - 1));
 }
 
+// The key a line that is not a header names: what stands before its first
+// '=', or the whole line when it has none. The profile functions find such a
+// bare line by its name (and read it as missing), so a write takes its place.
 std::optional<std::wstring_view> KeyName(const std::wstring& line) noexcept {
-    const std::wstring_view content = Content(line);
-    const auto equals = content.find(L'=');
-    if (equals == std::wstring_view::npos) return std::nullopt;
-    return Trimmed(content.substr(0, equals));
+    const std::wstring_view content = Trimmed(Content(line));
+    if (content.empty()) return std::nullopt;
+    return Trimmed(content.substr(0, content.find(L'=')));
+}
+
+bool HasLineEnd(const std::wstring& line) noexcept {
+    return !line.empty() && (line.back() == L'\n' || line.back() == L'\r');
 }
 
 class Lines {
 public:
+    // A line ends at CR, LF or CR LF: files from old editors and other
+    // systems end lines with a bare CR, and one stray CR still starts a line.
     explicit Lines(std::wstring_view text) {
         for (std::size_t at = 0; at < text.size();) {
-            auto end = text.find(L'\n', at);
-            end = end == std::wstring_view::npos ? text.size() : end + 1;
+            auto end = text.find_first_of(L"\r\n", at);
+            if (end == std::wstring_view::npos) end = text.size();
+            else if (text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') end += 2;
+            else ++end;
             lines_.emplace_back(text.substr(at, end - at));
             at = end;
         }
@@ -72,7 +87,7 @@ public:
     }
 
     void Append(const SectionEdit& edit) {
-        if (!lines_.empty() && lines_.back().back() != L'\n') lines_.back() += kLineEnd;
+        if (!lines_.empty() && !HasLineEnd(lines_.back())) lines_.back() += kLineEnd;
         lines_.push_back(L"[" + edit.section + L"]" + std::wstring(kLineEnd));
         for (const auto& [key, value] : edit.writes) lines_.push_back(key + L"=" + value + std::wstring(kLineEnd));
     }
@@ -88,15 +103,14 @@ public:
             for (std::size_t i = range.first + 1; i < range.second; ++i) {
                 const auto name = KeyName(lines_[i]);
                 if (!name || !SameProfileName(*name, key)) continue;
-                const std::wstring_view content = Content(lines_[i]);
-                lines_[i] = line + lines_[i].substr(content.size());
+                lines_[i] = line + lines_[i].substr(Content(lines_[i]).size());
                 replaced = true;
                 break;
             }
             if (!replaced) added.push_back(std::move(line) + std::wstring(kLineEnd));
         }
         if (added.empty()) return;
-        if (lines_[insertAt - 1].back() != L'\n') lines_[insertAt - 1] += kLineEnd;
+        if (!HasLineEnd(lines_[insertAt - 1])) lines_[insertAt - 1] += kLineEnd;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added.begin(), added.end());
     }
 

@@ -141,15 +141,20 @@ HANDLE OpenCompanionOf(DWORD programId) {
 }
 
 // The test bed has no 32-bit Wine: a 64-bit build of the companion stands in
-// for it, to show that it comes with the program, installs its hooks, and
-// goes with the program however the program ends.
-TEST(Resident, HookCompanionComesAndGoesWithTheProgram) {
-    TempFolder folder;
+// for it, in a folder of the program's own.
+void PlaceProgramWithCompanion(const TempFolder& folder) {
     namespace fs = std::filesystem;
     for (const wchar_t* name : {L"tiledex.exe", L"tdxhook.dll"})
         fs::copy_file(ExeDir() / name, folder.path() / name);
     fs::copy_file(ExeDir() / L"companion_standin.exe", folder.path() / L"tdxhook32.exe");
     fs::copy_file(ExeDir() / L"tdxhook.dll", folder.path() / L"tdxhook32.dll");
+}
+
+// The companion comes with the program, installs its hooks, and goes with the
+// program however the program ends.
+TEST(Resident, HookCompanionComesAndGoesWithTheProgram) {
+    TempFolder folder;
+    PlaceProgramWithCompanion(folder);
 
     for (bool killed : {false, true}) {
         SCOPED_TRACE(killed ? "program killed" : "Exit from the menu");
@@ -175,6 +180,49 @@ TEST(Resident, HookCompanionComesAndGoesWithTheProgram) {
         ::CloseHandle(companion);
         EXPECT_TRUE(tiledex.WaitForExit());
     }
+}
+
+// A companion that ends while the program runs (it crashed, or someone ended
+// it) is started again after a pause, and says again that its hooks are in.
+TEST(Resident, AHookCompanionThatEndsIsStartedAgain) {
+    TempFolder folder;
+    PlaceProgramWithCompanion(folder);
+    TiledexProcess tiledex(folder.path() / L"tiledex.exe");
+    ASSERT_TRUE(tiledex.Start());
+    const std::wstring readyName = L"TdxHookCompanionReady." + std::to_wstring(tiledex.ProcessId());
+    HANDLE ready = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (ready = ::OpenEventW(SYNCHRONIZE, FALSE, readyName.c_str())) != nullptr; }));
+
+    DWORD ended = 0;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        HANDLE companion = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            if (companion) ::CloseHandle(companion);
+            companion = OpenCompanionOf(tiledex.ProcessId());
+            return companion && ::GetProcessId(companion) != ended;
+        }));
+        // Set by this companion: the program clears it before each start.
+        EXPECT_TRUE(WaitUntil([&] { return ::WaitForSingleObject(ready, 0) == WAIT_OBJECT_0; }));
+        ended = ::GetProcessId(companion);
+        HANDLE killer = ::OpenProcess(PROCESS_TERMINATE, FALSE, ended);
+        ASSERT_TRUE(killer);
+        ::TerminateProcess(killer, 9);
+        ::CloseHandle(killer);
+        EXPECT_EQ(::WaitForSingleObject(companion, 10000), WAIT_OBJECT_0);
+        ::CloseHandle(companion);
+    }
+    HANDLE last = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        if (last) ::CloseHandle(last);
+        last = OpenCompanionOf(tiledex.ProcessId());
+        return last && ::GetProcessId(last) != ended;
+    }));
+    ASSERT_TRUE(ChooseTrayMenuItem(tiledex, 'X'));
+    EXPECT_EQ(::WaitForSingleObject(last, 10000), WAIT_OBJECT_0) << "the last one goes with the program";
+    ::CloseHandle(last);
+    ::CloseHandle(ready);
+    EXPECT_TRUE(tiledex.WaitForExit());
 }
 
 TEST(Resident, TaskbarCreatedBringsTheIconBack) {

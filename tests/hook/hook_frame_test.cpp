@@ -271,6 +271,36 @@ TEST(InstallCompanionHooks, JoinsTheProgramsBlockWithoutRewritingIt) {
     EXPECT_NE(companion.getMsgHook, program.view->getMsgHook);
 }
 
+// Calls the system runs in the installing process for another process's
+// window: the program acts on them until the companion says its hooks are in
+// and again after it ended; the companion always leaves them to the program's
+// hooks; in-context calls and processes that installed nothing are never left.
+TEST(LeftToOtherHooks, FollowsWhetherTheOtherLibrarysHooksAreInstalled) {
+    FakePlatform p;
+    Installation program;
+    ASSERT_EQ(InstallHooks(p, program, 0xABCD, 0x07E9), 1);
+    EXPECT_FALSE(LeftToOtherHooks(program, true)) << "no companion yet";
+    NoteCompanionHooks(program, true);
+    EXPECT_TRUE(LeftToOtherHooks(program, true));
+    EXPECT_FALSE(LeftToOtherHooks(program, false)) << "its own windows";
+    NoteCompanionHooks(program, false);
+    EXPECT_FALSE(LeftToOtherHooks(program, true)) << "the companion ended";
+
+    Installation companion;
+    ASSERT_EQ(InstallCompanionHooks(p, companion), 1);
+    EXPECT_TRUE(LeftToOtherHooks(companion, true));
+    EXPECT_FALSE(LeftToOtherHooks(companion, false));
+
+    Installation injected;  // the library in any other process
+    NoteCompanionHooks(injected, true);
+    EXPECT_FALSE(LeftToOtherHooks(injected, true));
+
+    // Installing again in the program keeps what the companion said.
+    NoteCompanionHooks(program, true);
+    ASSERT_EQ(InstallHooks(p, program, 0xABCD, 0x07E9), 1);
+    EXPECT_TRUE(LeftToOtherHooks(program, true));
+}
+
 // ---- The frame of a hook call, both ways of reaching the block --------------
 
 template <class Access>

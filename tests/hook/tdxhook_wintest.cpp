@@ -297,10 +297,10 @@ void ExpectLibraryImage(const BYTE* base) {
     std::set<std::string> exported;
     for (DWORD i = 0; i < e->NumberOfNames; ++i) exported.insert(reinterpret_cast<const char*>(base + names[i]));
     EXPECT_EQ(exported, (std::set<std::string>{"GHookProc", "RemoveHook", "SHookProc", "SetCompanionHook",
-                                                "SetConfig", "SetHook"}));
+                                                "SetCompanionState", "SetConfig", "SetHook"}));
 }
 
-TEST(HookLibraryImage, BothBuildsImportOnlyKernel32AndUser32AndExportTheirSixNames) {
+TEST(HookLibraryImage, BothBuildsImportOnlyKernel32AndUser32AndExportTheirSevenNames) {
     HookLibrary lib;
     ASSERT_NE(lib.module, nullptr);
     ExpectLibraryImage<IMAGE_NT_HEADERS64>(reinterpret_cast<const BYTE*>(lib.module));

@@ -32,5 +32,22 @@ TEST(ProfileText, EditsKeepEveryUntouchedByteAndPlaceNewTextWhereTheProfileFunct
     EXPECT_EQ(ApplySectionEdits(L"", fresh.Edits()), L"[B]\r\nk=v\r\n[A]\r\nk=\r\n");
 }
 
+// Files another editor wrote: lines ended by a bare CR (or one stray CR), a
+// header without its closing bracket, a key line without '='. They are split
+// and named as the profile functions read them.
+TEST(ProfileText, LinesAndNamesAreReadAsTheProfileFunctionsReadThem) {
+    const std::wstring text =
+        L"[Option]\rVkKey=74\rColMax\r[Program\rTitle0=Kept\r\r[System]\r\nCount=2\r[a]b] ; note\nk=1";
+    SectionEdits edits;
+    edits.Write(L"Option", L"ColMax", L"9");     // takes the bare line's place
+    edits.Write(L"Option", L"Title0", L"New");   // "[Program" opens no section
+    edits.Write(L"Program", L"Title0", L"Own");  // so this one is new
+    edits.Write(L"System", L"Count", L"3");
+    edits.Write(L"a]b", L"k", L"2");
+    EXPECT_EQ(ApplySectionEdits(text, edits.Edits()),
+              L"[Option]\rVkKey=74\rColMax=9\r[Program\rTitle0=New\r\r[System]\r\nCount=3\r[a]b] ; note\nk=2\r\n"
+              L"[Program]\r\nTitle0=Own\r\n");
+}
+
 }  // namespace
 }  // namespace tdx
