@@ -389,6 +389,15 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
         case LaunchKind::Nothing:
             return;
         case LaunchKind::ActivateTask:
+            // The popup hands the foreground over instead of losing it. Hidden
+            // by its own deactivation it would still be the active window, and
+            // hiding the active window makes the system activate the one below
+            // it, the window in front before: that one would take the
+            // foreground back while the chosen task's thread, another program,
+            // has not yet read the message that activates it. With PopupMode
+            // cleared first the deactivation leaves the popup alone, and it is
+            // hidden below once it is no longer active.
+            if (plan.HidePopup) app_.PopupMode = kPopupHidden;
             ActivateTask(static_cast<HWND>(plan.Window));
             break;
         case LaunchKind::SystemCommand:
