@@ -76,6 +76,8 @@ void TTiledexMain::FormCreate() {
     // Told once start-up is over, from the message loop: a message box here
     // would hold back the icon and the hooks.
     if (!RegisterPopupHotKey()) ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyHotKeyTaken, 0);
+    if (PortableSettings() && !SettingsFolderWritable())
+        ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifySettingsReadOnly, 0);
     // The hooks go in whatever MouseFlag says: the activation reports need them too.
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
@@ -173,6 +175,18 @@ void TTiledexMain::ReportTakenHotKey() noexcept {
         const std::wstring text = HotKeyText(app_.Options.VkMod, app_.Options.VkKey) +
                                   L" は他のプログラムが使用しているため、呼び出しキーに登録できませんでした。\r\n"
                                   L"通知領域のアイコンとマウス操作はそのまま使えます。";
+        app_.DialogBusy = true;
+        ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+        app_.DialogBusy = false;
+    } catch (...) {
+    }
+}
+
+void TTiledexMain::ReportReadOnlySettings() noexcept {
+    // Told once, at start-up: the program goes on with the settings it read.
+    try {
+        const std::wstring text = L"設定フォルダ " + SettingsFolder() +
+                                  L" に書き込めないため、設定の変更は保存されません。";
         app_.DialogBusy = true;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
         app_.DialogBusy = false;
@@ -278,6 +292,9 @@ void TTiledexMain::HookNotify(WPARAM kind) noexcept {
         break;
     case kNotifyHotKeyTaken:
         ReportTakenHotKey();
+        break;
+    case kNotifySettingsReadOnly:
+        ReportReadOnlySettings();
         break;
     default:
         break;

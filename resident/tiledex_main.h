@@ -28,6 +28,8 @@ inline constexpr UINT WM_TRAYNOTIFY = 0x07E8;
 inline constexpr UINT WM_HOOKNOTIFY = 0x07E9;
 // WM_HOOKNOTIFY's wParam, past the hook library's own: the hotkey was taken at start-up.
 inline constexpr WPARAM kNotifyHotKeyTaken = 4;
+// The same, past those: a portable copy's settings folder cannot be written.
+inline constexpr WPARAM kNotifySettingsReadOnly = 5;
 
 // The other windows of the program, created after the main window.
 struct ProgramWindows {
@@ -55,6 +57,7 @@ public:
     // False when another program holds the combination.
     bool RegisterPopupHotKey() noexcept;
     void ReportTakenHotKey() noexcept;
+    void ReportReadOnlySettings() noexcept;
     void UnregisterPopupHotKey() noexcept;
     void AddTrayIcon() noexcept;
     void RemoveTrayIcon() noexcept;
