@@ -52,6 +52,7 @@ SystemPorts SystemPorts::Platform() {
             LateBound<decltype(&::WNetCancelConnection2W)>(L"mpr.dll", "WNetCancelConnection2W");
         if (cancelConnection) cancelConnection(localName.c_str(), 0, FALSE);
     };
+    ports.ShellExecute = [](SHELLEXECUTEINFOW& info) { (void)::ShellExecuteExW(&info); };
     return ports;
 }
 
