@@ -76,6 +76,7 @@ void TTiledexMain::FormCreate() {
     // Told once start-up is over, from the message loop: a message box here
     // would hold back the icon and the hooks.
     if (!RegisterPopupHotKey()) ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyHotKeyTaken, 0);
+    typeAhead_.Install([this](DWORD vk) { return HotKeyStartsPopup(vk); });
     if (PortableSettings() && !SettingsFolderWritable())
         ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifySettingsReadOnly, 0);
     // The hooks go in whatever MouseFlag says: the activation reports need them too.
@@ -120,6 +121,7 @@ void TTiledexMain::IconLoaded(LPARAM message) noexcept {
 }
 
 void TTiledexMain::FormClose() noexcept {
+    typeAhead_.Remove();
     iconLoader_.Cancel();
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
@@ -165,8 +167,9 @@ void TTiledexMain::OpenIconRegistration() noexcept {
 }
 
 bool TTiledexMain::RegisterPopupHotKey() noexcept {
-    return ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
-                            static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+    hotKeyRegistered_ = ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
+                                         static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+    return hotKeyRegistered_;
 }
 
 void TTiledexMain::ReportTakenHotKey() noexcept {
@@ -194,7 +197,10 @@ void TTiledexMain::ReportReadOnlySettings() noexcept {
     }
 }
 
-void TTiledexMain::UnregisterPopupHotKey() noexcept { ::UnregisterHotKey(hwnd(), 0); }
+void TTiledexMain::UnregisterPopupHotKey() noexcept {
+    ::UnregisterHotKey(hwnd(), 0);
+    hotKeyRegistered_ = false;
+}
 
 void TTiledexMain::AddTrayIcon() noexcept {
     if (!trayIcon_) {
@@ -229,25 +235,44 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
     ::Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
+bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
+    if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup) return false;
+    if (vk != static_cast<DWORD>(app_.Options.VkKey)) return false;
+    // The system matches the modifiers exactly, and so does this.
+    UINT modifiers = 0;
+    if (::GetAsyncKeyState(VK_MENU) < 0) modifiers |= MOD_ALT;
+    if (::GetAsyncKeyState(VK_CONTROL) < 0) modifiers |= MOD_CONTROL;
+    if (::GetAsyncKeyState(VK_SHIFT) < 0) modifiers |= MOD_SHIFT;
+    if (::GetAsyncKeyState(VK_LWIN) < 0 || ::GetAsyncKeyState(VK_RWIN) < 0) modifiers |= MOD_WIN;
+    return modifiers == (static_cast<UINT>(app_.Options.VkMod) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN));
+}
+
 void TTiledexMain::HotKeyPressed() noexcept {
     if (app_.PopupMode != kPopupHidden) {
         if (windows_.popup && !windows_.popup->MenuBusy()) {
             windows_.popup->HidePopup();
             app_.PopupMode = kPopupHidden;
         }
+        typeAhead_.Release();
         return;
     }
-    if (app_.DialogBusy || !windows_.popup) return;
+    if (app_.DialogBusy || !windows_.popup) {
+        typeAhead_.Release();
+        return;
+    }
     ::SetForegroundWindow(hwnd());
     CloseOtherWindows(5);
     app_.PopupMode = kPopupByHotkey;
     windows_.popup->ShowPopup();
+    // The popup has the keyboard: the keys typed since the hotkey follow, in order.
+    typeAhead_.Release();
 }
 
 void TTiledexMain::GestureCompleted() noexcept {
     if (gestureBusy_) return;
     if (app_.PopupMode == kPopupHidden && !app_.DialogBusy) {
         gestureBusy_ = true;
+        typeAhead_.Hold();
         // The gesture's right button is reported released whatever the gesture
         // was, and one click just beside the cursor ends any drag or menu the
         // gesture started in the window below. The input carries the mark by
@@ -266,10 +291,14 @@ void TTiledexMain::GestureCompleted() noexcept {
         ForceForeground(hwnd());
         gestureBusy_ = false;
         // The pumping above may have run another handler that showed the popup.
-        if (app_.PopupMode != kPopupHidden || !windows_.popup) return;
+        if (app_.PopupMode != kPopupHidden || !windows_.popup) {
+            typeAhead_.Release();
+            return;
+        }
         CloseOtherWindows(5);
         app_.PopupMode = kPopupByGesture;
         windows_.popup->ShowPopup();
+        typeAhead_.Release();
     } else if (app_.PopupMode != kPopupHidden && windows_.popup) {
         ForceForeground(windows_.popup->hwnd());
     }

@@ -8,6 +8,7 @@
 #include "popup/cd_audio_device_win.h"
 #include "popup/app_state.h"
 #include "resident/hook32_companion.h"
+#include "resident/type_ahead_win.h"
 #include "settings/icon_loader_win.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
@@ -80,6 +81,8 @@ private:
     void FormCreate();
     void FormClose() noexcept;
     void HotKeyPressed() noexcept;
+    // Inside the keyboard hook: whether this key-down is the hotkey and will show the popup.
+    bool HotKeyStartsPopup(DWORD vk) const noexcept;
     void HookNotify(WPARAM kind) noexcept;
     void GestureCompleted() noexcept;
     void TrayNotify(LPARAM mouseMessage) noexcept;
@@ -102,6 +105,8 @@ private:
     // same gesture (or one made meanwhile) and must not click again.
     bool gestureBusy_ = false;
     Hook32Companion hook32_;
+    bool hotKeyRegistered_ = false;
+    TypeAhead typeAhead_;
     IconLoader iconLoader_;
 };
 

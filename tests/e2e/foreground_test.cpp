@@ -1,12 +1,18 @@
 // Who has the keyboard when the popup comes and goes: a task chosen in the popup
-// is in front once it hides, with programs nobody here wrote.
+// is in front once it hides, with programs nobody here wrote; and keys typed
+// right after the hotkey belong to the popup, not to the window in front.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/tiledex_process_win.h"
@@ -102,6 +108,115 @@ TEST(Foreground, ChoosingATaskBringsThatProgramToTheFront) {
             expectInFront(window);
         }
     }
+}
+
+// A window of the test's own that has the foreground and counts the keys and
+// characters that reach it.
+class FrontWindow {
+public:
+    FrontWindow() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = L"TdxTestFrontWindow";
+        ::RegisterClassW(&wc);
+        window_ = ::CreateWindowExW(0, wc.lpszClassName, L"Front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 500, 300,
+                                    150, nullptr, nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~FrontWindow() { ::DestroyWindow(window_); }
+    bool TakeForeground() {
+        ::SetForegroundWindow(window_);
+        return WaitUntil([this] { return ::GetForegroundWindow() == window_; });
+    }
+    int keys = 0;  // WM_KEYDOWN and WM_CHAR of anything but the hotkey's own keys
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<FrontWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        const bool chordKey = wParam == VK_CONTROL || wParam == VK_MENU || wParam == 'J';
+        if (self && (msg == WM_CHAR || ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && !chordKey))) ++self->keys;
+        return ::DefWindowProcW(window, msg, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+std::wstring Entry(int n, const std::wstring& title, std::uint32_t status, const std::wstring& arguments) {
+    const std::wstring i = std::to_wstring(n);
+    return L"Title" + i + L"=" + title + L"\r\nStatus" + i + L"=" + std::to_wstring(status) + L"\r\nExeFileName" + i +
+           L"=" + (ExeDir() / L"record_launch.exe").wstring() + L"\r\nArgumentName" + i + L"=" + arguments + L"\r\n";
+}
+
+int Bursts() {
+    const char* text = std::getenv("TDX_TYPE_AHEAD_BURSTS");
+    const int count = text ? std::atoi(text) : 0;
+    return count > 0 ? count : 2;
+}
+
+TEST(Foreground, KeysTypedRightAfterTheHotKeyGoToThePopup) {
+    MouseRest mouse;
+    ASSERT_TRUE(mouse.Ready());
+    TempFolder records;
+    const std::filesystem::path record = records.path() / L"launch.txt";
+    ::SetEnvironmentVariableW(L"TDX_RECORD_FILE", record.c_str());
+    TiledexProcess tiledex;
+    WriteSettingsFile(tiledex.SettingsFolder() / L"tiledex.ini",
+                      CodePage932(L"[Program]\r\n" + Entry(0, L"直接キー", 'N' << 8, L"typed") +
+                                  Entry(1, L"右の隣", 0, L"second")));
+    ASSERT_TRUE(tiledex.Start());
+    FrontWindow front;
+
+    // Each burst is one SendInput: the hotkey chord and what follows it, typed
+    // faster than any program can take the foreground. It must run the entry
+    // exactly as the same keys typed a second later would.
+    const auto burst = [&](std::initializer_list<std::pair<WORD, bool>> after, const wchar_t* argument) {
+        std::filesystem::remove(record);
+        if (!front.TakeForeground()) return false;
+        std::vector<std::pair<WORD, bool>> keys{{VK_CONTROL, false}, {VK_MENU, false}, {'J', false},
+                                                {'J', true},         {VK_MENU, true},  {VK_CONTROL, true}};
+        keys.insert(keys.end(), after.begin(), after.end());
+        std::vector<INPUT> inputs;
+        for (const auto& [vk, up] : keys) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(in);
+        }
+        ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        const bool started = WaitUntil([&] { return std::filesystem::exists(record); }, std::chrono::seconds(3));
+        bool rightEntry = false;
+        if (started) {
+            WaitUntil([&] { return std::filesystem::file_size(record) > 0; }, std::chrono::seconds(1));
+            std::ifstream in(record, std::ios::binary);
+            std::string line;
+            std::getline(in, line);
+            const std::string wanted(argument, argument + wcslen(argument));
+            rightEntry = line.size() >= wanted.size() && line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0;
+        }
+        // A burst whose keys went astray leaves the popup up: put it away.
+        if (tiledex.PopupVisible()) {
+            PressKeys({VK_ESCAPE});
+            WaitUntil([&] { return !tiledex.PopupVisible(); });
+        }
+        return rightEntry;
+    };
+
+    const int bursts = Bursts();
+    int directStarted = 0;
+    int arrowsStarted = 0;
+    for (int i = 0; i < bursts; ++i) {
+        directStarted += burst({{'N', false}, {'N', true}}, L"typed");
+        arrowsStarted += burst({{VK_RIGHT, false}, {VK_RIGHT, true}, {VK_RETURN, false}, {VK_RETURN, true}}, L"second");
+    }
+    std::printf("type-ahead: hotkey + direct key started the entry %d of %d times, hotkey + Right, Enter %d of %d; "
+                "the window in front got %d keys\n",
+                directStarted, bursts, arrowsStarted, bursts, front.keys);
+    EXPECT_EQ(directStarted, bursts);
+    EXPECT_EQ(arrowsStarted, bursts);
+    EXPECT_EQ(front.keys, 0) << "keys typed after the hotkey reached the window in front";
+    ::SetEnvironmentVariableW(L"TDX_RECORD_FILE", nullptr);
 }
 
 }  // namespace
