@@ -17,7 +17,8 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 // Opens "各種設定" from the notification menu and presses its OK: the options
-// in force are stored.
+// in force are stored. The dialog hides first and the options are written
+// after, in the same handler: done once the program waits for input again.
 bool StoreOptionsThroughTheDialog(const TiledexProcess& tiledex) {
     ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 110, 0);
     HWND form = nullptr;
@@ -27,7 +28,7 @@ bool StoreOptionsThroughTheDialog(const TiledexProcess& tiledex) {
         }))
         return false;
     ::PostMessageW(form, WM_COMMAND, IDOK, 0);
-    return WaitUntil([&] { return !::IsWindowVisible(form); });
+    return WaitUntil([&] { return !::IsWindowVisible(form); }) && tiledex.WaitUntilIdle();
 }
 
 // A key of the Option section as the file holds it now (-1 when missing).
@@ -67,10 +68,8 @@ TEST_F(PortableTest, BesideTheMarkerTheSettingsStayBesideTheProgram) {
     ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
     ASSERT_TRUE(StoreOptionsThroughTheDialog(tiledex));
 
-    // The dialog hides first and the options are written after.
     const fs::path file = folder_.path() / L"settings" / L"tiledex.ini";
-    EXPECT_TRUE(WaitUntil([&] { return StoredOption(file, L"KeyCursorFlag") != -1; }))
-        << "the dialog's OK wrote the options here";
+    EXPECT_NE(StoredOption(file, L"KeyCursorFlag"), -1) << "the dialog's OK wrote the options here";
     EXPECT_EQ(StoredOption(file, L"VkKey"), 0x74);
     EXPECT_FALSE(fs::exists(tiledex.SettingsFolder())) << "nothing under %APPDATA%";
     EXPECT_TRUE(fs::exists(folder_.path() / L"tiledex.INI")) << "no migration";
@@ -81,7 +80,7 @@ TEST_F(PortableTest, WithoutTheMarkerTheSameCopyUsesTheUsersFolder) {
     ASSERT_TRUE(tiledex.Start());
     ASSERT_TRUE(StoreOptionsThroughTheDialog(tiledex));
     const fs::path file = tiledex.SettingsFolder() / L"tiledex.ini";
-    EXPECT_TRUE(WaitUntil([&] { return StoredOption(file, L"VkKey") == 'J'; }));
+    EXPECT_EQ(StoredOption(file, L"VkKey"), 'J');
     EXPECT_FALSE(fs::exists(folder_.path() / L"settings"));
 }
 
