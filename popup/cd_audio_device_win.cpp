@@ -1,5 +1,6 @@
 #include "popup/cd_audio_device_win.h"
 
+#include "winbase/late_bound.h"
 #include "winbase/message_pump.h"
 
 #include <windows.h>
@@ -13,9 +14,14 @@ constexpr DWORD kRetryPauseMilliseconds = 20;
 
 DWORD_PTR Callback(WindowHandle window) { return reinterpret_cast<DWORD_PTR>(window); }
 
+// The multimedia library is bound at the first CD command: most runs never
+// play a CD, and a library the program does not import cannot be planted
+// beside it.
 std::uint32_t Send(std::uint16_t deviceId, UINT command, DWORD flags, void* parameters) {
-    return static_cast<std::uint32_t>(
-        ::mciSendCommandW(deviceId, command, flags, reinterpret_cast<DWORD_PTR>(parameters)));
+    using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
+    static const auto send = LateBound<SendCommand>(L"winmm.dll", "mciSendCommandW");
+    if (!send) return MCIERR_CANNOT_LOAD_DRIVER;
+    return static_cast<std::uint32_t>(send(deviceId, command, flags, reinterpret_cast<DWORD_PTR>(parameters)));
 }
 
 }  // namespace

@@ -27,11 +27,12 @@ void EnableShutdownPrivilege() noexcept {
 
 // The older request is refused on most systems since power management moved to
 // its own library; that library's call suspends (never hibernates) instead. It
-// is looked up when needed so that the program still starts where it is missing.
+// is looked up when needed so that the program still starts where it is missing,
+// and only in the system folder: a file of that name beside the program is not it.
 bool RequestSuspendFromSystem() noexcept {
     EnableShutdownPrivilege();
     if (::SetSystemPowerState(TRUE, TRUE)) return true;
-    UniqueModule library(::LoadLibraryW(L"powrprof.dll"));
+    UniqueModule library(::LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     if (!library) return false;
     using SetSuspendStateFn = BOOLEAN(WINAPI*)(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeupEventsDisabled);
     const auto setSuspendState =
@@ -51,6 +52,7 @@ SystemPorts SystemPorts::Platform() {
             LateBound<decltype(&::WNetCancelConnection2W)>(L"mpr.dll", "WNetCancelConnection2W");
         if (cancelConnection) cancelConnection(localName.c_str(), 0, FALSE);
     };
+    ports.ShellExecute = [](SHELLEXECUTEINFOW& info) { (void)::ShellExecuteExW(&info); };
     return ports;
 }
 

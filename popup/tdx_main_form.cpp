@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -156,6 +157,7 @@ void TTdxMainForm::FormShow() noexcept {
     if (app_.CdDevice && CdPlayerInUse(app_.Trays[kSystemTray].Items))
         cdMode_ = static_cast<std::int32_t>(app_.CdDevice->Mode());
     menuBusy_ = false;
+    wheelDelta_ = 0;
     PreparePopup();
 }
 
@@ -407,6 +409,37 @@ void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
     }
 }
 
+void TTdxMainForm::FormMouseWheel(int delta, POINT screen) noexcept {
+    std::int32_t tray = -1;
+    for (std::int32_t t = 0; t < kTrayCount; ++t) {
+        RECT box{};
+        ::GetWindowRect(PaintBoxOf(t).hwnd(), &box);
+        if (::PtInRect(&box, screen)) tray = t;
+    }
+    if (tray < 0) {
+        wheelDelta_ = 0;
+        return;
+    }
+    TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    const std::int32_t count = ShownEntryCount(state);
+    if (count == 0) return;
+    wheelDelta_ += delta;
+    const int notches = wheelDelta_ / WHEEL_DELTA;
+    wheelDelta_ %= WHEEL_DELTA;
+    if (notches == 0) return;
+    const CursorCell before{nav_.ActiveTray,
+                            app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex};
+    // One cell per notch through the whole tray, wrapping at either end; a turn
+    // towards the user (a negative delta) goes forward, as a list scrolls down.
+    const std::int32_t from = std::min(state.CursorIndex, count - 1);
+    const std::int32_t to = ((from - notches) % count + count) % count;
+    nav_.ActiveTray = tray;
+    state.CursorIndex = to;
+    state.DrawnIndex = to;
+    MoveCursorCell(before, {tray, to});
+    ShowCursorTitle(tray, to);
+}
+
 void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
     try {
         const LaunchPlan plan = PlanRunEntry(app_.Trays, tray, index, app_.PopupMode, EnvironmentValue);
@@ -414,6 +447,15 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
         case LaunchKind::Nothing:
             return;
         case LaunchKind::ActivateTask:
+            // The popup hands the foreground over instead of losing it. Hidden
+            // by its own deactivation it would still be the active window, and
+            // hiding the active window makes the system activate the one below
+            // it, the window in front before: that one would take the
+            // foreground back while the chosen task's thread, another program,
+            // has not yet read the message that activates it. With PopupMode
+            // cleared first the deactivation leaves the popup alone, and it is
+            // hidden below once it is no longer active.
+            if (plan.HidePopup) app_.PopupMode = kPopupHidden;
             ActivateTask(static_cast<HWND>(plan.Window));
             break;
         case LaunchKind::SystemCommand:
@@ -423,8 +465,11 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
             EnsureComForShell();
             SHELLEXECUTEINFOW info{};
             info.cbSize = sizeof(info);
-            // Failures are not reported: the shell must not show its own message either.
-            info.fMask = SEE_MASK_FLAG_NO_UI;
+            // Failures are not reported: the shell must not show its own message
+            // either. The program opens on the monitor the popup is on, where
+            // the user is looking, when it lets the system place its window.
+            info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_HMONITOR;
+            info.hMonitor = ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST);
             info.hwnd = residentMain_;
             info.lpVerb = nullptr;
             info.lpFile = plan.File.c_str();
@@ -433,7 +478,8 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
             info.nShow = SW_SHOW;
             // Whether anything started is never examined: a missing file or
             // association ends like a success.
-            (void)::ShellExecuteExW(&info);
+            if (ports_.ShellExecute) ports_.ShellExecute(info);
+            else (void)::ShellExecuteExW(&info);
             break;
         }
         }
@@ -487,6 +533,9 @@ LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         break;  // the default handling gives the window the keyboard focus
     case WM_CLOSE:
         if (FormCloseQuery()) FormClose();
+        return 0;
+    case WM_MOUSEWHEEL:
+        FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_DPICHANGED:
         FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

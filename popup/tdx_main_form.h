@@ -8,6 +8,9 @@
 #include <functional>
 #include <string>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "popup/entry_menu_rules.h"
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
@@ -38,6 +41,10 @@ struct SystemPorts {
     std::function<bool()> RequestSuspend;
     // Disconnects the network drive named like "X:" (open files make it fail).
     std::function<void(const std::wstring& localName)> CancelNetworkConnection;
+    // Starts an entry's file (ShellExecuteEx). A test reads what was asked, the
+    // monitor among it, which Wine's single screen cannot show; left empty,
+    // the real call is made.
+    std::function<void(SHELLEXECUTEINFOW& info)> ShellExecute;
 
     static SystemPorts Platform();
 };
@@ -82,6 +89,8 @@ private:
     void FormEraseBackground(HDC dc) noexcept;
     // The popup moved to a monitor of another DPI (WM_DPICHANGED).
     void FormDpiChanged(int dpi, const RECT& suggested) noexcept;
+    // A turn of the mouse wheel over the popup (WM_MOUSEWHEEL), at a screen point.
+    void FormMouseWheel(int delta, POINT screen) noexcept;
     void TrayMouseMove(std::int32_t tray, int x, int y) noexcept;
 
     // Task commands (task_commands.cpp).
@@ -138,6 +147,7 @@ private:
     bool skipTaskClick_ = false;
     bool menuBusy_ = false;
     DWORD clickGuardTick_ = 0;
+    int wheelDelta_ = 0;  // the part of a notch turned so far (fine-grained wheels)
     std::int32_t cdMode_ = 0;
     SystemPorts ports_;
 

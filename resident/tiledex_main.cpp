@@ -76,6 +76,9 @@ void TTiledexMain::FormCreate() {
     // Told once start-up is over, from the message loop: a message box here
     // would hold back the icon and the hooks.
     if (!RegisterPopupHotKey()) ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyHotKeyTaken, 0);
+    typeAhead_.Install([this](DWORD vk) { return HotKeyStartsPopup(vk); });
+    if (PortableSettings() && !SettingsFolderWritable())
+        ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifySettingsReadOnly, 0);
     // The hooks go in whatever MouseFlag says: the activation reports need them too.
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
@@ -118,6 +121,7 @@ void TTiledexMain::IconLoaded(LPARAM message) noexcept {
 }
 
 void TTiledexMain::FormClose() noexcept {
+    typeAhead_.Remove();
     iconLoader_.Cancel();
     CloseOtherWindows(5);
     UnregisterPopupHotKey();
@@ -175,8 +179,9 @@ void TTiledexMain::OpenIconRegistration() noexcept {
 }
 
 bool TTiledexMain::RegisterPopupHotKey() noexcept {
-    return ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
-                            static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+    hotKeyRegistered_ = ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
+                                         static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+    return hotKeyRegistered_;
 }
 
 void TTiledexMain::ReportTakenHotKey() noexcept {
@@ -192,7 +197,22 @@ void TTiledexMain::ReportTakenHotKey() noexcept {
     }
 }
 
-void TTiledexMain::UnregisterPopupHotKey() noexcept { ::UnregisterHotKey(hwnd(), 0); }
+void TTiledexMain::ReportReadOnlySettings() noexcept {
+    // Told once, at start-up: the program goes on with the settings it read.
+    try {
+        const std::wstring text = L"設定フォルダ " + SettingsFolder() +
+                                  L" に書き込めないため、設定の変更は保存されません。";
+        app_.DialogBusy = true;
+        ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
+        app_.DialogBusy = false;
+    } catch (...) {
+    }
+}
+
+void TTiledexMain::UnregisterPopupHotKey() noexcept {
+    ::UnregisterHotKey(hwnd(), 0);
+    hotKeyRegistered_ = false;
+}
 
 void TTiledexMain::AddTrayIcon() noexcept {
     if (!trayIcon_) {
@@ -227,25 +247,46 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
     ::Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
+bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
+    if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup ||
+        FindActiveModalDialog())
+        return false;
+    if (vk != static_cast<DWORD>(app_.Options.VkKey)) return false;
+    // The system matches the modifiers exactly, and so does this.
+    UINT modifiers = 0;
+    if (::GetAsyncKeyState(VK_MENU) < 0) modifiers |= MOD_ALT;
+    if (::GetAsyncKeyState(VK_CONTROL) < 0) modifiers |= MOD_CONTROL;
+    if (::GetAsyncKeyState(VK_SHIFT) < 0) modifiers |= MOD_SHIFT;
+    if (::GetAsyncKeyState(VK_LWIN) < 0 || ::GetAsyncKeyState(VK_RWIN) < 0) modifiers |= MOD_WIN;
+    return modifiers == (static_cast<UINT>(app_.Options.VkMod) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN));
+}
+
 void TTiledexMain::HotKeyPressed() noexcept {
     if (app_.PopupMode != kPopupHidden) {
         if (windows_.popup && !windows_.popup->MenuBusy()) {
             windows_.popup->HidePopup();
             app_.PopupMode = kPopupHidden;
         }
+        typeAhead_.Release();
         return;
     }
-    if (ModalDialogInTheWay() || !windows_.popup) return;
+    if (ModalDialogInTheWay() || !windows_.popup) {
+        typeAhead_.Release();
+        return;
+    }
     ::SetForegroundWindow(hwnd());
     CloseOtherWindows(5);
     app_.PopupMode = kPopupByHotkey;
     windows_.popup->ShowPopup();
+    // The popup has the keyboard: the keys typed since the hotkey follow, in order.
+    typeAhead_.Release();
 }
 
 void TTiledexMain::GestureCompleted() noexcept {
     if (gestureBusy_) return;
     if (app_.PopupMode == kPopupHidden && !app_.DialogBusy && !FindActiveModalDialog()) {
         gestureBusy_ = true;
+        typeAhead_.Hold();
         // The gesture's right button is reported released whatever the gesture
         // was, and one click just beside the cursor ends any drag or menu the
         // gesture started in the window below. The input carries the mark by
@@ -265,10 +306,14 @@ void TTiledexMain::GestureCompleted() noexcept {
         gestureBusy_ = false;
         // The pumping above may have run another handler that showed the popup
         // or opened a modal dialog.
-        if (app_.PopupMode != kPopupHidden || !windows_.popup || ModalDialogInTheWay()) return;
+        if (app_.PopupMode != kPopupHidden || !windows_.popup || ModalDialogInTheWay()) {
+            typeAhead_.Release();
+            return;
+        }
         CloseOtherWindows(5);
         app_.PopupMode = kPopupByGesture;
         windows_.popup->ShowPopup();
+        typeAhead_.Release();
     } else if (app_.PopupMode != kPopupHidden && windows_.popup) {
         ForceForeground(windows_.popup->hwnd());
     }
@@ -291,6 +336,9 @@ void TTiledexMain::HookNotify(WPARAM kind) noexcept {
         break;
     case kNotifyHotKeyTaken:
         ReportTakenHotKey();
+        break;
+    case kNotifySettingsReadOnly:
+        ReportReadOnlySettings();
         break;
     default:
         break;

@@ -8,6 +8,7 @@
 #include "popup/cd_audio_device_win.h"
 #include "popup/app_state.h"
 #include "resident/hook32_companion.h"
+#include "resident/type_ahead_win.h"
 #include "settings/icon_loader_win.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
@@ -28,6 +29,8 @@ inline constexpr UINT WM_TRAYNOTIFY = 0x07E8;
 inline constexpr UINT WM_HOOKNOTIFY = 0x07E9;
 // WM_HOOKNOTIFY's wParam, past the hook library's own: the hotkey was taken at start-up.
 inline constexpr WPARAM kNotifyHotKeyTaken = 4;
+// The same, past those: a portable copy's settings folder cannot be written.
+inline constexpr WPARAM kNotifySettingsReadOnly = 5;
 
 // The other windows of the program, created after the main window.
 struct ProgramWindows {
@@ -55,6 +58,7 @@ public:
     // False when another program holds the combination.
     bool RegisterPopupHotKey() noexcept;
     void ReportTakenHotKey() noexcept;
+    void ReportReadOnlySettings() noexcept;
     void UnregisterPopupHotKey() noexcept;
     void AddTrayIcon() noexcept;
     void RemoveTrayIcon() noexcept;
@@ -77,6 +81,8 @@ private:
     void FormCreate();
     void FormClose() noexcept;
     void HotKeyPressed() noexcept;
+    // Inside the keyboard hook: whether this key-down is the hotkey and will show the popup.
+    bool HotKeyStartsPopup(DWORD vk) const noexcept;
     void HookNotify(WPARAM kind) noexcept;
     void GestureCompleted() noexcept;
     void TrayNotify(LPARAM mouseMessage) noexcept;
@@ -102,6 +108,8 @@ private:
     // same gesture (or one made meanwhile) and must not click again.
     bool gestureBusy_ = false;
     Hook32Companion hook32_;
+    bool hotKeyRegistered_ = false;
+    TypeAhead typeAhead_;
     IconLoader iconLoader_;
 };
 

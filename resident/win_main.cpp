@@ -13,6 +13,7 @@
 #include "resident/change_form.h"
 #include "resident/select_form.h"
 #include "resident/tiledex_main.h"
+#include "winbase/late_bound.h"
 #include "winbase/message_pump.h"
 #include "winbase/unique_handle.h"
 
@@ -28,7 +29,18 @@ void AppMessageFilter(const AppState& app, TTdxMainForm& popup, const MSG& msg) 
     }
 }
 
+// A copy unpacked into a downloads folder shares it with whatever was saved
+// there before: every library loaded from now on comes from the system folder
+// only, never from the program's own. tdxhook.dll, the one library that stands
+// beside the program, is imported and so already loaded.
+void LoadLibrariesFromTheSystemOnly() noexcept {
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    if (const auto set = LateBound<SetDirectories>(L"kernel32.dll", "SetDefaultDllDirectories"))
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 int Run() {
+    LoadLibrariesFromTheSystemOnly();
     // Another instance already runs: leave silently, without telling it. One
     // call both checks and claims, so two starts in the same moment cannot
     // both get past it.

@@ -56,6 +56,9 @@ private:
 }  // namespace
 
 bool MigrateOldSettings(HWND owner) {
+    // A portable copy's settings already stand beside it: files of the older
+    // layout there are its own, not something to move to the user's folder.
+    if (PortableSettings()) return false;
     MigrationSeams seams;
     seams.owner = owner;
     return MigrateOldSettings(seams);

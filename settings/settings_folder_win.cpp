@@ -5,6 +5,7 @@
 
 #include "settings/options_io.h"
 #include "settings/profile_file_win.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
@@ -37,14 +38,46 @@ std::wstring DocumentsFolder() {
     return found ? std::wstring(path) : std::wstring();
 }
 
+// The running program's folder, without a trailing "\".
+std::wstring ProgramFolder() {
+    const std::wstring path = RunningExecutablePath();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
 }  // namespace
+
+bool PortableSettings() {
+    // Decided once: the folder of every environment cannot change under the
+    // running program.
+    static const bool portable = [] {
+        const std::wstring folder = ProgramFolder();
+        return !folder.empty() &&
+               ::GetFileAttributesW((folder + L"\\tiledex.portable").c_str()) != INVALID_FILE_ATTRIBUTES;
+    }();
+    return portable;
+}
+
+bool SettingsFolderWritable() {
+    const std::wstring folder = SettingsFolder();
+    Win32Folders folders;
+    CreateFolderWithParents(folders, folder);
+    // A file that is gone again when its handle closes.
+    const UniqueFile probe(::CreateFileW((folder + L"\\tiledex.write-test").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                         nullptr));
+    return static_cast<bool>(probe);
+}
 
 std::wstring SettingsBaseFolder() {
     if (IsWindows9x()) return DocumentsFolder() + L"\\" + LoginUserName();
     return ExpandEnvironment(L"%APPDATA%");
 }
 
-std::wstring SettingsFolder() { return SettingsFolderPath(SettingsBaseFolder()); }
+std::wstring SettingsFolder() {
+    if (PortableSettings()) return ProgramFolder() + L"\\settings";
+    return SettingsFolderPath(SettingsBaseFolder());
+}
 
 std::wstring SettingsFileName(int fileNumber) {
     const std::wstring folder = SettingsFolder();

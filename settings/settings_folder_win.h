@@ -12,8 +12,14 @@ namespace tdx {
 // the login user name. Used as the platform gives it: an undefined %APPDATA%
 // stays as that text, a folder relative to the working folder.
 std::wstring SettingsBaseFolder();
-// SettingsBaseFolder() + "\tiledex"; creates nothing.
+// SettingsBaseFolder() + "\tiledex"; creates nothing. A portable copy keeps
+// its settings in the folder "settings" beside the program instead.
 std::wstring SettingsFolder();
+// Whether a file "tiledex.portable" stands beside the program (looked at once).
+bool PortableSettings();
+// Creates the settings folder if needed and tells whether a file can be made
+// in it (false on a read-only medium).
+bool SettingsFolderWritable();
 // The full name of settings file N; creates the settings folder and its missing
 // parents on every call.
 std::wstring SettingsFileName(int fileNumber);

@@ -87,6 +87,7 @@ TEST(Installer, SilentInstallRunsAndSilentUninstallRemovesAllButTheSettings) {
     ASSERT_EQ(RunToEnd(installer, L"/S /AUTORUN"), 0);
     for (const wchar_t* name : {L"tiledex.exe", L"tdxhook.dll", L"tiledex.chm", L"uninstall.exe"})
         EXPECT_TRUE(fs::exists(installDir / name)) << name;
+    EXPECT_FALSE(fs::exists(installDir / L"tiledex.portable")) << "an installed copy keeps per-user settings";
     EXPECT_TRUE(fs::exists(shortcut));
     EXPECT_EQ(ReadHkcuString(kRunKey, L"Tiledex"), L"\"" + installedExe.wstring() + L"\"");
     EXPECT_EQ(ReadHkcuString(kUninstallKey, L"InstallLocation"), installDir.wstring());

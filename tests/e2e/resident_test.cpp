@@ -66,6 +66,9 @@ TEST(Resident, TenStartsAtOnceLeaveOneInstance) {
 }
 
 TEST(Resident, HotKeyShowsThePopupAndHidesItAgain) {
+    // The popup opens in the middle of the screen; the pointer stays clear of it.
+    MouseRest mouse;
+    ASSERT_TRUE(mouse.Ready());
     TiledexProcess tiledex;
     ASSERT_TRUE(tiledex.Start());
     EXPECT_FALSE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'J'));

@@ -182,6 +182,32 @@ COLORREF ScreenPixels::At(int x, int y) const {
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
+MouseRest::MouseRest() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"TdxTestMouseRest";
+    ::RegisterClassW(&wc);  // fails harmlessly when an earlier test registered it
+    constexpr int kSize = 16;
+    const int right = ::GetSystemMetrics(SM_CXSCREEN);
+    window_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
+                                WS_POPUP | WS_VISIBLE, right - kSize, 0, kSize, kSize, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    MoveMouseTo(right - kSize / 2, kSize / 2);
+    // The pointer's arrival is handled here, while no key is down.
+    WaitUntil([this] { return Ready(); }, std::chrono::seconds(5));
+}
+
+MouseRest::~MouseRest() {
+    if (window_) ::DestroyWindow(window_);
+}
+
+bool MouseRest::Ready() const {
+    POINT p{};
+    return window_ && ::GetCursorPos(&p) && ::WindowFromPoint(p) == window_;
+}
+
 HWND ChildById(HWND parent, int id) { return parent ? ::GetDlgItem(parent, id) : nullptr; }
 
 RECT RectIn(HWND control, HWND reference) {
@@ -319,6 +345,10 @@ std::vector<int> TiledexProcess::StartManyAtOnce(int count) {
 
 bool TiledexProcess::WaitForExit(std::chrono::milliseconds timeout) {
     return WaitUntil([this] { return !Running(); }, timeout);
+}
+
+bool TiledexProcess::WaitUntilIdle() const {
+    return process_ && ::WaitForInputIdle(process_, 10000) == 0;
 }
 
 DWORD TiledexProcess::ExitCode() const {

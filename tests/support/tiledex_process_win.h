@@ -66,6 +66,27 @@ private:
     std::vector<DWORD> pixels_;  // 0x00RRGGBB, top-down
 };
 
+// Under Wine, a process whose window the mouse pointer enters (a window shown or
+// hidden under it is enough) sets its key state to the X server's, which never
+// saw the keys SendInput makes: a chord typed in that moment loses its
+// modifiers, and its last key reaches the window in front. A test that types
+// chords while windows come and go keeps the pointer here: a small topmost
+// window of the test's own thread at the screen's top-right corner, where no
+// popup opens. This thread handles the pointer's events only while it pumps
+// messages, never in the middle of a SendInput.
+class MouseRest {
+public:
+    MouseRest();
+    ~MouseRest();
+    MouseRest(const MouseRest&) = delete;
+    MouseRest& operator=(const MouseRest&) = delete;
+    // False when the window could not be made or the pointer is not on it.
+    bool Ready() const;
+
+private:
+    HWND window_ = nullptr;
+};
+
 // A child control by its identifier, and its rectangle relative to a window.
 HWND ChildById(HWND parent, int id);
 RECT RectIn(HWND control, HWND reference);
@@ -110,6 +131,9 @@ public:
     // fully started, and every other ends).
     std::vector<int> StartManyAtOnce(int count);
     bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Waits until the program waits for input again: what its current handler
+    // does (a write after a dialog's OK) is then done.
+    bool WaitUntilIdle() const;
     DWORD ExitCode() const;
     bool Running() const;
 
