@@ -248,10 +248,8 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
 }
 
 bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
-    if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup ||
-        FindActiveModalDialog())
-        return false;
-    if (vk != static_cast<DWORD>(app_.Options.VkKey)) return false;
+    if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup) return false;
+    if (vk != static_cast<DWORD>(app_.Options.VkKey) || FindActiveModalDialog()) return false;
     // The system matches the modifiers exactly, and so does this.
     UINT modifiers = 0;
     if (::GetAsyncKeyState(VK_MENU) < 0) modifiers |= MOD_ALT;
