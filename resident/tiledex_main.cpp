@@ -250,6 +250,11 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
 bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
     if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup) return false;
     if (vk != static_cast<DWORD>(app_.Options.VkKey) || FindActiveModalDialog()) return false;
+    // With one of the program's own windows in front there is no other program
+    // for typed keys to stray into, and holding them there lost the hotkey.
+    DWORD frontProcess = 0;
+    ::GetWindowThreadProcessId(::GetForegroundWindow(), &frontProcess);
+    if (frontProcess == ::GetCurrentProcessId()) return false;
     // The system matches the modifiers exactly, and so does this.
     UINT modifiers = 0;
     if (::GetAsyncKeyState(VK_MENU) < 0) modifiers |= MOD_ALT;
