@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 // Opens "各種設定" from the notification menu and presses its OK: the options
 // in force are stored. The dialog hides first and the options are written
-// after, in the same handler: done once the program waits for input again.
+// after, in the same handler: the About box, asked for right after OK, opens
+// only once that handler is done.
 bool StoreOptionsThroughTheDialog(const TiledexProcess& tiledex) {
     ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 110, 0);
     HWND form = nullptr;
@@ -28,7 +29,11 @@ bool StoreOptionsThroughTheDialog(const TiledexProcess& tiledex) {
         }))
         return false;
     ::PostMessageW(form, WM_COMMAND, IDOK, 0);
-    return WaitUntil([&] { return !::IsWindowVisible(form); }) && tiledex.WaitUntilIdle();
+    ::PostMessageW(tiledex.MainWindow(), WM_COMMAND, 114, 0);  // バージョン情報(&A)...
+    return WaitUntil([&] {
+        HWND about = FindProcessWindow(L"TAboutForm", tiledex.ProcessId());
+        return about && ::IsWindowVisible(about) && !::IsWindowVisible(form);
+    });
 }
 
 // A key of the Option section as the file holds it now (-1 when missing).

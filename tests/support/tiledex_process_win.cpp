@@ -347,10 +347,6 @@ bool TiledexProcess::WaitForExit(std::chrono::milliseconds timeout) {
     return WaitUntil([this] { return !Running(); }, timeout);
 }
 
-bool TiledexProcess::WaitUntilIdle() const {
-    return process_ && ::WaitForInputIdle(process_, 10000) == 0;
-}
-
 DWORD TiledexProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (process_) ::GetExitCodeProcess(process_, &code);

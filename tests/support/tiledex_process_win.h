@@ -131,9 +131,6 @@ public:
     // fully started, and every other ends).
     std::vector<int> StartManyAtOnce(int count);
     bool WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // Waits until the program waits for input again: what its current handler
-    // does (a write after a dialog's OK) is then done.
-    bool WaitUntilIdle() const;
     DWORD ExitCode() const;
     bool Running() const;
 
