@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "popup/tdx_main_form.h"
-#include "winbase/trace_tmp.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/message_pump.h"
 
@@ -145,7 +144,6 @@ void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, b
                                  bool ctrl) noexcept {
     if (app_.Options.KeyOnlyFlag && app_.PopupMode == kPopupByHotkey) return;
     const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
-    Trace("dispatch", nullptr, (long)cell, (long)button);
     if (shift && button == MK_RBUTTON) {
         // Works on any tray, even on an empty cell.
         AllTasks(ctrl);
@@ -172,8 +170,6 @@ void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, b
 }
 
 void TTdxMainForm::TrayPress(std::int32_t tray, UINT message, int x, int y, WPARAM keys) noexcept {
-    Trace("press", nullptr, (long)message, (long)(tray * 100000 + x * 1000 + y));
-    Trace("guard", nullptr, (long)IsTicking(clickGuardTick_), (long)skipTaskClick_);
     UINT button = MK_MBUTTON;
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) button = MK_LBUTTON;
     else if (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) button = MK_RBUTTON;
