@@ -294,6 +294,7 @@ TEST_F(PopupTest, EscapeAndAClickElsewhereHideThePopup) {
     ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }))
         << "foreground " << ::GetForegroundWindow() << " popup " << tiledex.Popup() << " other "
         << TaskWindow(L"1");
+    ASSERT_TRUE(mouse.Return(TaskWindow(L"1")));
     // Had PopupMode stayed 1, this press would only have cleared it.
     EXPECT_TRUE(tiledex.ShowPopupByHotKey());
 }

@@ -199,6 +199,19 @@ MouseRest::MouseRest() {
     WaitUntil([this] { return Ready(); }, std::chrono::seconds(5));
 }
 
+bool MouseRest::Return(HWND clicked) {
+    if (!WaitUntil([clicked] { return ::GetForegroundWindow() == clicked; }, std::chrono::seconds(5)))
+        return false;
+    // The activation's key state arrives in the clicked window's thread right
+    // after its focus: a round trip through that thread has it handled.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(clicked, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+    RECT r{};
+    ::GetWindowRect(window_, &r);
+    MoveMouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return WaitUntil([this] { return Ready(); }, std::chrono::seconds(5));
+}
+
 MouseRest::~MouseRest() {
     if (window_) ::DestroyWindow(window_);
 }

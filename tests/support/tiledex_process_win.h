@@ -82,6 +82,9 @@ public:
     MouseRest& operator=(const MouseRest&) = delete;
     // False when the window could not be made or the pointer is not on it.
     bool Ready() const;
+    // Brings the pointer back after a click elsewhere, once the window clicked
+    // has taken the focus and handled what came with it.
+    bool Return(HWND clicked);
 
 private:
     HWND window_ = nullptr;
