@@ -117,8 +117,12 @@ TEST(Gesture, LeftHoldRightClickOverAnotherProgramOpensThePopup) {
     ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
     EXPECT_EQ(::GetForegroundWindow(), tiledex.Popup());
 
-    // A gesture while the popup is up leaves it up.
-    ::SetCursorPos(p.x + 200, p.y + 100);
+    // A gesture while the popup is up leaves it up. It is made over the name
+    // panel, where the gesture's own left press means nothing: over a cell it
+    // would run that cell's entry once the guard after the first paint is over.
+    RECT panel{};
+    ::GetWindowRect(ChildById(tiledex.Popup(), 121), &panel);
+    ::SetCursorPos((panel.left + panel.right) / 2, (panel.top + panel.bottom) / 2);
     MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP,
                   MOUSEEVENTF_LEFTUP});
     EXPECT_FALSE(WaitUntil([&] { return !tiledex.PopupVisible(); }, 800ms));
