@@ -1,10 +1,10 @@
-#include "resident/change_form.h"
+#include "dialogs/change_form.h"
 
 #include <array>
 
 #include "dialogs/dialog_support.h"
 #include "popup/placement_win.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 
 namespace tdx {
 namespace {

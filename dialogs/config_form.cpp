@@ -14,7 +14,7 @@
 #include "popup/placement_win.h"
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 
 namespace tdx {
 namespace {

@@ -14,7 +14,7 @@
 #include "settings/windows_version_win.h"
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 #include "winbase/message_pump.h"
 
 namespace tdx {

@@ -1,11 +1,11 @@
-#include "resident/select_form.h"
+#include "dialogs/select_form.h"
 
 #include <array>
 
 #include "dialogs/dialog_support.h"
 #include "popup/placement_win.h"
 #include "settings/settings_folder_win.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 
 namespace tdx {
 namespace {

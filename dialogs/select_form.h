@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "popup/app_state.h"
-#include "resident/change_form.h"
-#include "resident/working_table.h"
+#include "dialogs/change_form.h"
+#include "dialogs/working_table.h"
 #include "winbase/form_window.h"
 #include "winbase/unique_handle.h"
 

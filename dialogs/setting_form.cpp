@@ -15,7 +15,7 @@
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 
 namespace tdx {
 namespace {

@@ -1,4 +1,4 @@
-#include "resident/working_table.h"
+#include "dialogs/working_table.h"
 
 #include <algorithm>
 

@@ -6,15 +6,9 @@
 
 #include "winbase/dpi_scale.h"
 #include "winbase/unique_handle.h"
+#include "winbase/window_messages.h"
 
 namespace tdx {
-namespace {
-
-// Posted to the box itself: a screen reader's default action, run outside its call.
-constexpr UINT WM_RUNCELL = WM_USER + 1;
-
-}  // namespace
-
 TPaintBox::~TPaintBox() {
     if (accessible_) {
         accessible_->Disconnect();

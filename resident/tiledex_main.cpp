@@ -12,9 +12,9 @@
 #include "hook/hook_share.h"
 #include "hook/tdxhook.h"
 #include "popup/tdx_main_form.h"
-#include "resident/change_form.h"
+#include "dialogs/change_form.h"
 #include "resident/help.h"
-#include "resident/select_form.h"
+#include "dialogs/select_form.h"
 #include "settings/hotkey_text.h"
 #include "settings/item_context_win.h"
 #include "settings/item_icons_win.h"
@@ -25,7 +25,7 @@
 #include "settings/settings_folder_win.h"
 #include "settings/system_items.h"
 #include "settings/windows_version_win.h"
-#include "winbase/error_display.h"
+#include "settings/error_display_win.h"
 #include "winbase/message_pump.h"
 
 namespace tdx {
@@ -123,7 +123,7 @@ void TTiledexMain::IconLoaded(LPARAM message) noexcept {
 void TTiledexMain::FormClose() noexcept {
     typeAhead_.Remove();
     iconLoader_.Cancel();
-    CloseOtherWindows(5);
+    CloseOtherWindows(KeepWindow::None);
     UnregisterPopupHotKey();
     hook32_.Stop();
     ::RemoveHook();
@@ -136,18 +136,18 @@ void TTiledexMain::FormClose() noexcept {
     RemoveTrayIcon();
 }
 
-bool TTiledexMain::CloseOtherWindows(int keep) noexcept {
+bool TTiledexMain::CloseOtherWindows(KeepWindow keep) noexcept {
     if (app_.PopupMode != kPopupHidden) {
         if (windows_.popup) windows_.popup->HidePopup();
         app_.PopupMode = kPopupHidden;
     }
-    auto hideUnless = [keep](FormWindow* form, int own) {
+    auto hideUnless = [keep](FormWindow* form, KeepWindow own) {
         if (form && keep != own) form->Hide();
     };
-    hideUnless(windows_.configForm, 1);
-    hideUnless(windows_.optionForm, 2);
-    hideUnless(windows_.aboutForm, 3);
-    hideUnless(windows_.selectForm, 4);
+    hideUnless(windows_.configForm, KeepWindow::Registration);
+    hideUnless(windows_.optionForm, KeepWindow::Options);
+    hideUnless(windows_.aboutForm, KeepWindow::About);
+    hideUnless(windows_.selectForm, KeepWindow::Environments);
     if (windows_.settingForm) windows_.settingForm->Hide();
     if (windows_.deleteForm) windows_.deleteForm->Hide();
     return true;
@@ -174,7 +174,9 @@ void TTiledexMain::OpenIconRegistration() noexcept {
         windows_.configForm->OpenRegistration();
         return;
     }
-    if (!CloseOtherWindows(1) || !windows_.configForm || !windows_.configForm->EnsureCreated()) return;
+    if (!CloseOtherWindows(KeepWindow::Registration) || !windows_.configForm ||
+        !windows_.configForm->EnsureCreated())
+        return;
     windows_.configForm->OpenRegistration();
 }
 
@@ -278,7 +280,7 @@ void TTiledexMain::HotKeyPressed() noexcept {
         return;
     }
     ::SetForegroundWindow(hwnd());
-    CloseOtherWindows(5);
+    CloseOtherWindows(KeepWindow::None);
     app_.PopupMode = kPopupByHotkey;
     windows_.popup->ShowPopup();
     // The popup has the keyboard: the keys typed since the hotkey follow, in order.
@@ -313,7 +315,7 @@ void TTiledexMain::GestureCompleted() noexcept {
             typeAhead_.Release();
             return;
         }
-        CloseOtherWindows(5);
+        CloseOtherWindows(KeepWindow::None);
         app_.PopupMode = kPopupByGesture;
         windows_.popup->ShowPopup();
         typeAhead_.Release();
@@ -324,17 +326,17 @@ void TTiledexMain::GestureCompleted() noexcept {
 
 void TTiledexMain::HookNotify(WPARAM kind) noexcept {
     switch (kind) {
-    case 0:
+    case hook::kNotifyGesture:
         GestureCompleted();
         break;
-    case 1:
+    case hook::kNotifyConsoleActive:
         // A console window became active: let the key combination reach it.
         UnregisterPopupHotKey();
         break;
-    case 2:
+    case hook::kNotifyOtherActive:
         RegisterPopupHotKey();
         break;
-    case 3:
+    case kNotifyOpenRegistration:
         OpenIconRegistration();
         break;
     case kNotifyHotKeyTaken:
@@ -352,7 +354,7 @@ void TTiledexMain::TrayNotify(LPARAM mouseMessage) noexcept {
     switch (static_cast<UINT>(mouseMessage)) {
     case WM_LBUTTONDOWN:
         // Open the dialog once the shell's callback has returned.
-        ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0);
+        ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyOpenRegistration, 0);
         break;
     case WM_RBUTTONDOWN:
         ShowTrayMenu();
@@ -401,7 +403,7 @@ void TTiledexMain::ShowForm(FormWindow* form) noexcept {
 }
 
 void TTiledexMain::tmSetClick(int slot) noexcept {
-    CloseOtherWindows(5);
+    CloseOtherWindows(KeepWindow::None);
     RunGuarded(hwnd(), [this, slot] { SwitchEnvironment(slot); });
 }
 
@@ -465,24 +467,24 @@ void TTiledexMain::RefreshEnvironmentMenu() noexcept {
 }
 
 void TTiledexMain::tmOptionClick() noexcept {
-    CloseOtherWindows(2);
+    CloseOtherWindows(KeepWindow::Options);
     // Each opening starts from the options in force; a Run value it cannot read
     // is reported there and the dialog stays closed.
     if (windows_.optionForm && windows_.optionForm->EnsureCreated() && windows_.optionForm->Load(app_.Options))
         ShowForm(windows_.optionForm);
 }
 
-void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTIFY, 3, 0); }
+void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTIFY, kNotifyOpenRegistration, 0); }
 
 void TTiledexMain::tmConditionClick() noexcept {
-    CloseOtherWindows(4);
+    CloseOtherWindows(KeepWindow::Environments);
     ShowForm(windows_.selectForm);
 }
 
 void TTiledexMain::tmHelpClick() noexcept { HelpRequest(app_, HELP_CONTENTS, 0); }
 
 void TTiledexMain::tmAboutClick() noexcept {
-    CloseOtherWindows(3);
+    CloseOtherWindows(KeepWindow::About);
     ShowForm(windows_.aboutForm);
 }
 

@@ -12,6 +12,7 @@
 #include "settings/icon_loader_win.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
+#include "winbase/window_messages.h"
 
 namespace tdx {
 
@@ -24,13 +25,6 @@ class TSettingForm;
 class TConfigForm;
 class TSelectForm;
 class TChangeForm;
-
-inline constexpr UINT WM_TRAYNOTIFY = 0x07E8;
-inline constexpr UINT WM_HOOKNOTIFY = 0x07E9;
-// WM_HOOKNOTIFY's wParam, past the hook library's own: the hotkey was taken at start-up.
-inline constexpr WPARAM kNotifyHotKeyTaken = 4;
-// The same, past those: a portable copy's settings folder cannot be written.
-inline constexpr WPARAM kNotifySettingsReadOnly = 5;
 
 // The other windows of the program, created after the main window.
 struct ProgramWindows {
@@ -52,7 +46,9 @@ public:
     bool Create();
     void AttachWindows(const ProgramWindows& windows) noexcept { windows_ = windows; }
 
-    bool CloseOtherWindows(int keep) noexcept;
+    // The one window of the program that stays when another is opened.
+    enum class KeepWindow { Registration, Options, About, Environments, None };
+    bool CloseOtherWindows(KeepWindow keep) noexcept;
     void ApplyOptions(const OptionSet& newOptions);
     void OpenIconRegistration() noexcept;
     // False when another program holds the combination.

@@ -11,12 +11,9 @@
 #include <vector>
 
 #include "settings/deferred_icons.h"
+#include "winbase/window_messages.h"
 
 namespace tdx {
-
-// Posted to the notify window: lParam is a LoadedIcon* that the receiver takes
-// over with TakeLoadedIconMessage.
-inline constexpr UINT WM_ICONLOADED = WM_APP + 0x31;
 
 struct LoadedIcon {
     IconRequest request;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "winbase/window_messages.h"
+
 namespace tdx {
 
 namespace pump_detail {
@@ -20,11 +22,6 @@ inline void MarkModelessDialog(HWND dialog) noexcept {
 inline void UnmarkModelessDialog(HWND dialog) noexcept {
     ::RemovePropW(dialog, pump_detail::kModelessDialogProp);
 }
-
-// Sent to a modeless dialog with each of its key messages (lParam: const MSG*)
-// before the dialog manager sees it, so that a dialog can give keys a meaning of
-// its own across all its controls (Ctrl+Tab between pages); nonzero when taken.
-inline constexpr UINT WM_DIALOGKEY = WM_APP + 0x32;
 
 // F1 alone in a dialog asks the dialog for help (WM_HELP), unless the control
 // with the focus takes every key (the direct-key box records F1 as a key).

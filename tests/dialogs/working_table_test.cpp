@@ -1,6 +1,6 @@
 // The environment dialog's working copy: names follow file numbers, deletions
 // close the gap, and OK knows which files to make and which to remove.
-#include "resident/working_table.h"
+#include "dialogs/working_table.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 
 #include <filesystem>
 
-#include "resident/change_form.h"
-#include "resident/select_form.h"
+#include "dialogs/change_form.h"
+#include "dialogs/select_form.h"
 #include "support/tiledex_process_win.h"
 
 namespace tdx::test {
