@@ -375,11 +375,11 @@ void TConfigForm::pmSettingClick() noexcept {
 
 void TConfigForm::pmNewClick() noexcept {
     try {
-        const auto chosen = RunOpenFileDialog(hwnd(), app_, L"新規登録ファイル",
+        const auto chosen = RunOpenFileDialog(hwnd(), L"新規登録ファイル",
                                               L"実行ファイル(*.exe)|*.exe|すべてのファイル(*.*)|*.*", L"", L"");
         if (!chosen) return;
         if (FileExists(*chosen)) AddFileItem(PageTray(), *chosen);
-        else ShowWarning(hwnd(), app_, L"ファイルが存在しません。");
+        else ShowWarning(hwnd(), L"ファイルが存在しません。");
     } catch (...) {
     }
     ::SetForegroundWindow(hwnd());
@@ -469,7 +469,7 @@ void TConfigForm::DropFiles(HDROP drop) noexcept {
     try {
         for (UINT i = 0; i < count; ++i) {
             if (ItemsOf(tray).size() >= kMaxRegisteredItems) {
-                ShowWarning(hwnd(), app_, L"これ以上アイコンは登録できません。");
+                ShowWarning(hwnd(), L"これ以上アイコンは登録できません。");
                 break;
             }
             // Read whole, however long: a path cut short names another file.

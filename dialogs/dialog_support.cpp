@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "winbase/message_pump.h"
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
 
@@ -25,13 +26,12 @@ bool CreateControls(HWND parent, std::span<const ControlSpec> rows, HFONT font) 
     return true;
 }
 
-void ShowWarning(HWND owner, AppState& app, const wchar_t* text) noexcept {
-    app.DialogBusy = true;
+void ShowWarning(HWND owner, const wchar_t* text) noexcept {
+    const ModalScope modal;
     ::MessageBoxW(owner, text, L"警告", MB_OK | MB_ICONWARNING);
-    app.DialogBusy = false;
 }
 
-std::optional<std::wstring> RunOpenFileDialog(HWND owner, AppState& app, const wchar_t* title,
+std::optional<std::wstring> RunOpenFileDialog(HWND owner, const wchar_t* title,
                                               const wchar_t* filter,
                                               const std::wstring& initialFolder,
                                               const std::wstring& initialFile) {
@@ -52,11 +52,13 @@ std::optional<std::wstring> RunOpenFileDialog(HWND owner, AppState& app, const w
     ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
     ofn.lpstrTitle = title;
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-    app.DialogBusy = true;
     static const auto getOpenFileName =
         LateBound<decltype(&::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
-    const BOOL chosen = getOpenFileName && getOpenFileName(&ofn);
-    app.DialogBusy = false;
+    BOOL chosen = FALSE;
+    {
+        const ModalScope modal;
+        chosen = getOpenFileName && getOpenFileName(&ofn);
+    }
     if (!chosen) return std::nullopt;
     return std::wstring(file.data());
 }

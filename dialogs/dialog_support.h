@@ -24,12 +24,12 @@ bool CreateControls(HWND parent, std::span<const ControlSpec> rows, HFONT font);
 
 // The one-line warning of a dialog ("警告", a warning sign, one OK button). The
 // hotkey and gestures stay out while it is up.
-void ShowWarning(HWND owner, AppState& app, const wchar_t* text) noexcept;
+void ShowWarning(HWND owner, const wchar_t* text) noexcept;
 
 // The platform's open-file dialog for an existing file. filter is written as
 // "Name|*.ext|Name|*.*". Nothing when the user cancels. The hotkey and gestures
 // stay out while it is up.
-std::optional<std::wstring> RunOpenFileDialog(HWND owner, AppState& app, const wchar_t* title,
+std::optional<std::wstring> RunOpenFileDialog(HWND owner, const wchar_t* title,
                                               const wchar_t* filter,
                                               const std::wstring& initialFolder,
                                               const std::wstring& initialFile);

@@ -273,7 +273,7 @@ void TSettingForm::ShowCentredOver(const RECT& rect) noexcept {
     ::SetFocus(Item(kSettingDirectEditId));
 }
 
-void TSettingForm::Warn(const wchar_t* text) noexcept { ShowWarning(hwnd(), app_, text); }
+void TSettingForm::Warn(const wchar_t* text) noexcept { ShowWarning(hwnd(), text); }
 
 void TSettingForm::ClearIconStrip() noexcept {
     for (HICON icon : iconStrip_) {
@@ -504,7 +504,7 @@ void TSettingForm::BrowseButtonClick() noexcept {
         const std::wstring current = ControlText(Item(kSettingIconEditId));
         const std::wstring file = IsDriveRoot(current) ? current + L"drive" : current;
         const auto chosen = RunOpenFileDialog(
-            hwnd(), app_, L"アイコンファイル",
+            hwnd(), L"アイコンファイル",
             L"アイコンファイル(*.exe,*.dll,*.ico)|*.exe;*.dll;*.ico|すべてのファイル(*.*)|*.*",
             FolderPartOf(current), file);
         if (!chosen) return;
@@ -517,7 +517,7 @@ void TSettingForm::BrowseButtonClick() noexcept {
 void TSettingForm::ExeBrowseButtonClick() noexcept {
     try {
         const std::wstring current = ControlText(Item(kSettingExeEditId));
-        const auto chosen = RunOpenFileDialog(hwnd(), app_, L"実行ファイル",
+        const auto chosen = RunOpenFileDialog(hwnd(), L"実行ファイル",
                                               L"実行ファイル(*.exe)|*.exe|すべてのファイル(*.*)|*.*",
                                               FolderPartOf(current), current);
         if (!chosen) return;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "popup/cd_audio_device.h"
-#include "popup/popup_mode.h"
 #include "popup/tray_layout.h"
 #include "settings/environments.h"
 #include "settings/item_lists.h"
@@ -25,14 +24,9 @@ struct AppState {
     // Program, Task and System tray; the settings store fills 0 and 2, the task
     // enumeration fills 1 at every show.
     ::tdx::Trays Trays;
-    std::int32_t PopupMode = kPopupHidden;
     // Opens the item editor on an entry of the Program or System tray (tray,
     // index); installed by the resident, which owns the dialogs.
     std::function<void(std::int32_t tray, std::int32_t index)> OpenItemEditor;
-    bool DialogBusy = false;
-    std::wstring HelpFilePath;
-    int HelpPopupX = 0;
-    int HelpPopupY = 0;
 
     int CurrentFileNumber() const noexcept { return Environments.CurrentFileNumber(); }
 };

@@ -142,7 +142,7 @@ void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
 
 void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift,
                                  bool ctrl) noexcept {
-    if (app_.Options.KeyOnlyFlag && app_.PopupMode == kPopupByHotkey) return;
+    if (app_.Options.KeyOnlyFlag && mode_ == kPopupByHotkey) return;
     const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
     if (shift && button == MK_RBUTTON) {
         // Works on any tray, even on an empty cell.

@@ -144,9 +144,17 @@ void TTdxMainForm::FormDpiChanged(int dpi, const RECT& suggested) noexcept {
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TTdxMainForm::ShowPopup() noexcept { FormShow(); }
+void TTdxMainForm::ShowPopup(std::int32_t reason) noexcept {
+    mode_ = reason;
+    FormShow();
+}
 
 void TTdxMainForm::HidePopup() noexcept { Hide(); }
+
+void TTdxMainForm::Dismiss() noexcept {
+    mode_ = kPopupHidden;
+    HidePopup();
+}
 
 void TTdxMainForm::FormShow() noexcept {
     backgroundPainted_ = false;
@@ -174,8 +182,8 @@ void TTdxMainForm::PreparePopup() noexcept {
         tray.DrawnIndex = 0;
     }
     LayoutTrays();
-    nav_.ActiveTray = ChooseStartingTray(app_.PopupMode, app_.Options, app_.Trays);
-    if (PlacesPopupAtMouse(app_.PopupMode, app_.Options)) PlacePopupAtMouse();
+    nav_.ActiveTray = ChooseStartingTray(mode_, app_.Options, app_.Trays);
+    if (PlacesPopupAtMouse(mode_, app_.Options)) PlacePopupAtMouse();
     else CenterFormOnScreen(hwnd());
 
     ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
@@ -401,7 +409,7 @@ void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
         const NavigationSettings settings = Settings();
         PopupNavigator navigator(app_.Trays, nav_, settings);
         const CursorCell before = navigator.Cursor();
-        if (!navigator.TrayMouseMove(tray, x, y, {screen.x, screen.y}, app_.PopupMode)) return;
+        if (!navigator.TrayMouseMove(tray, x, y, {screen.x, screen.y}, mode_)) return;
         const CursorCell after = navigator.Cursor();
         MoveCursorCell(before, after);
         ShowCursorTitle(after.Tray, after.Index);
@@ -442,7 +450,7 @@ void TTdxMainForm::FormMouseWheel(int delta, POINT screen) noexcept {
 
 void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
     try {
-        const LaunchPlan plan = PlanRunEntry(app_.Trays, tray, index, app_.PopupMode, EnvironmentValue);
+        const LaunchPlan plan = PlanRunEntry(app_.Trays, tray, index, mode_, EnvironmentValue);
         switch (plan.Kind) {
         case LaunchKind::Nothing:
             return;
@@ -455,7 +463,7 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
             // has not yet read the message that activates it. With PopupMode
             // cleared first the deactivation leaves the popup alone, and it is
             // hidden below once it is no longer active.
-            if (plan.HidePopup) app_.PopupMode = kPopupHidden;
+            if (plan.HidePopup) mode_ = kPopupHidden;
             ActivateTask(static_cast<HWND>(plan.Window));
             break;
         case LaunchKind::SystemCommand:
@@ -484,7 +492,7 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
         }
         }
         if (plan.HidePopup) {
-            app_.PopupMode = kPopupHidden;
+            mode_ = kPopupHidden;
             HidePopup();
         }
     } catch (...) {
@@ -493,15 +501,15 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
 }
 
 void TTdxMainForm::FormActivate(WPARAM state) noexcept {
-    if (state == WA_INACTIVE && app_.PopupMode != kPopupHidden) {
-        app_.PopupMode = kPopupHidden;
+    if (state == WA_INACTIVE && mode_ != kPopupHidden) {
+        mode_ = kPopupHidden;
         HidePopup();
     }
 }
 
 void TTdxMainForm::FormClose() noexcept {
     // The window is kept for the next show; closing it only hides it.
-    app_.PopupMode = kPopupHidden;
+    mode_ = kPopupHidden;
     HidePopup();
 }
 

@@ -14,6 +14,7 @@
 #include "popup/entry_menu_rules.h"
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
+#include "popup/popup_mode.h"
 #include "popup/tray_painter.h"
 #include "popup/app_state.h"
 #include "winbase/unique_handle.h"
@@ -57,9 +58,15 @@ public:
     explicit TTdxMainForm(AppState& app) noexcept : app_(app) {}
 
     bool Create(HWND owner);
-    // The controller has set PopupMode; prepare, place and show the window.
-    void ShowPopup() noexcept;
+    // Prepares, places and shows the window for a reason (kPopupByHotkey,
+    // kPopupByGesture); whatever showed it, the popup alone says whether it is up.
+    void ShowPopup(std::int32_t reason) noexcept;
+    // Hides the window only: the deactivation that follows ends the mode.
     void HidePopup() noexcept;
+    // Hides the window and ends the mode at once.
+    void Dismiss() noexcept;
+    std::int32_t Mode() const noexcept { return mode_; }
+    bool Shown() const noexcept { return mode_ != kPopupHidden; }
     bool MenuBusy() const noexcept { return menuBusy_; }
     // A right double-click on the popup's own client area (not on a child control).
     void TrayRightDoubleClick(int x, int y) noexcept;
@@ -136,6 +143,7 @@ private:
     std::uint64_t TraySignature(std::int32_t tray, SIZE size) const noexcept;
 
     AppState& app_;
+    std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;
     NavigationState nav_;

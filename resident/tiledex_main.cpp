@@ -83,11 +83,9 @@ void TTiledexMain::FormCreate() {
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
     ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
-    app_.PopupMode = kPopupHidden;
-    app_.DialogBusy = false;
     InitUsKeyboard();
     AddTrayIcon();
-    InitializeHelp(app_);
+    help_.Install();
     // What the user does not wait for comes last: the 32-bit companion (a
     // process start) and the entries' icons.
     hook32_.Start();
@@ -131,16 +129,13 @@ void TTiledexMain::FormClose() noexcept {
     FreeItemList(app_.Items, app_.Trays[kProgramTray].Items, true);
     FreeItemList(app_.Items, app_.Trays[kTaskTray].Items, false);
     FreeItemList(app_.Items, app_.Trays[kSystemTray].Items, true);
-    HelpRequest(app_, HELP_QUIT, 0);
+    help_.Request(HELP_QUIT, 0);
     if (cdDevice_.IsOpen()) cdDevice_.Close(hwnd());
     RemoveTrayIcon();
 }
 
 bool TTiledexMain::CloseOtherWindows(KeepWindow keep) noexcept {
-    if (app_.PopupMode != kPopupHidden) {
-        if (windows_.popup) windows_.popup->HidePopup();
-        app_.PopupMode = kPopupHidden;
-    }
+    if (windows_.popup && windows_.popup->Shown()) windows_.popup->Dismiss();
     auto hideUnless = [keep](FormWindow* form, KeepWindow own) {
         if (form && keep != own) form->Hide();
     };
@@ -164,7 +159,7 @@ void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
 bool TTiledexMain::ModalDialogInTheWay() noexcept {
     const HWND modal = FindActiveModalDialog();
     if (modal) ::SetForegroundWindow(modal);
-    return modal != nullptr || app_.DialogBusy;
+    return modal != nullptr || ModalScope::Active();
 }
 
 void TTiledexMain::OpenIconRegistration() noexcept {
@@ -192,9 +187,8 @@ void TTiledexMain::ReportTakenHotKey() noexcept {
         const std::wstring text = HotKeyText(app_.Options.VkMod, app_.Options.VkKey) +
                                   L" は他のプログラムが使用しているため、呼び出しキーに登録できませんでした。\r\n"
                                   L"通知領域のアイコンとマウス操作はそのまま使えます。";
-        app_.DialogBusy = true;
+        const ModalScope modal;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
-        app_.DialogBusy = false;
     } catch (...) {
     }
 }
@@ -204,9 +198,8 @@ void TTiledexMain::ReportReadOnlySettings() noexcept {
     try {
         const std::wstring text = L"設定フォルダ " + SettingsFolder() +
                                   L" に書き込めないため、設定の変更は保存されません。";
-        app_.DialogBusy = true;
+        const ModalScope modal;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
-        app_.DialogBusy = false;
     } catch (...) {
     }
 }
@@ -250,7 +243,7 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
 }
 
 bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
-    if (!hotKeyRegistered_ || app_.PopupMode != kPopupHidden || app_.DialogBusy || !windows_.popup) return false;
+    if (!hotKeyRegistered_ || !windows_.popup || windows_.popup->Shown() || ModalScope::Active()) return false;
     if (vk != static_cast<DWORD>(app_.Options.VkKey) || FindActiveModalDialog()) return false;
     // With one of the program's own windows in front there is no other program
     // for typed keys to stray into, and holding them there lost the hotkey.
@@ -267,11 +260,8 @@ bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
 }
 
 void TTiledexMain::HotKeyPressed() noexcept {
-    if (app_.PopupMode != kPopupHidden) {
-        if (windows_.popup && !windows_.popup->MenuBusy()) {
-            windows_.popup->HidePopup();
-            app_.PopupMode = kPopupHidden;
-        }
+    if (windows_.popup && windows_.popup->Shown()) {
+        if (!windows_.popup->MenuBusy()) windows_.popup->Dismiss();
         typeAhead_.Release();
         return;
     }
@@ -281,15 +271,15 @@ void TTiledexMain::HotKeyPressed() noexcept {
     }
     ::SetForegroundWindow(hwnd());
     CloseOtherWindows(KeepWindow::None);
-    app_.PopupMode = kPopupByHotkey;
-    windows_.popup->ShowPopup();
+    windows_.popup->ShowPopup(kPopupByHotkey);
     // The popup has the keyboard: the keys typed since the hotkey follow, in order.
     typeAhead_.Release();
 }
 
 void TTiledexMain::GestureCompleted() noexcept {
     if (gestureBusy_) return;
-    if (app_.PopupMode == kPopupHidden && !app_.DialogBusy && !FindActiveModalDialog()) {
+    const bool shown = windows_.popup && windows_.popup->Shown();
+    if (!shown && !ModalScope::Active() && !FindActiveModalDialog()) {
         gestureBusy_ = true;
         typeAhead_.Hold();
         // The gesture's right button is reported released whatever the gesture
@@ -311,15 +301,14 @@ void TTiledexMain::GestureCompleted() noexcept {
         gestureBusy_ = false;
         // The pumping above may have run another handler that showed the popup
         // or opened a modal dialog.
-        if (app_.PopupMode != kPopupHidden || !windows_.popup || ModalDialogInTheWay()) {
+        if (!windows_.popup || windows_.popup->Shown() || ModalDialogInTheWay()) {
             typeAhead_.Release();
             return;
         }
         CloseOtherWindows(KeepWindow::None);
-        app_.PopupMode = kPopupByGesture;
-        windows_.popup->ShowPopup();
+        windows_.popup->ShowPopup(kPopupByGesture);
         typeAhead_.Release();
-    } else if (app_.PopupMode != kPopupHidden && windows_.popup) {
+    } else if (shown) {
         ForceForeground(windows_.popup->hwnd());
     }
 }
@@ -369,7 +358,7 @@ void TTiledexMain::ShowTrayMenu() noexcept {
     if (!menu) return;
     // While a modal dialog is up, what would hide its owner, switch or reload
     // the lists it works on, or end the program is offered greyed.
-    const UINT busy = FindActiveModalDialog() || app_.DialogBusy ? MF_GRAYED : 0;
+    const UINT busy = FindActiveModalDialog() || ModalScope::Active() ? MF_GRAYED : 0;
     bool anyEnvironment = false;
     for (int n = 0; n < 5; ++n) {
         if (!envItemVisible_[n]) continue;
@@ -481,7 +470,7 @@ void TTiledexMain::tmConditionClick() noexcept {
     ShowForm(windows_.selectForm);
 }
 
-void TTiledexMain::tmHelpClick() noexcept { HelpRequest(app_, HELP_CONTENTS, 0); }
+void TTiledexMain::tmHelpClick() noexcept { help_.Request(HELP_CONTENTS, 0); }
 
 void TTiledexMain::tmAboutClick() noexcept {
     CloseOtherWindows(KeepWindow::About);

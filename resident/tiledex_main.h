@@ -7,6 +7,7 @@
 
 #include "popup/cd_audio_device_win.h"
 #include "popup/app_state.h"
+#include "resident/help.h"
 #include "resident/hook32_companion.h"
 #include "resident/type_ahead_win.h"
 #include "settings/icon_loader_win.h"
@@ -107,6 +108,7 @@ private:
     bool hotKeyRegistered_ = false;
     TypeAhead typeAhead_;
     IconLoader iconLoader_;
+    ProgramHelp help_;
 };
 
 // Menu command identifiers of TrayMenu.

@@ -21,8 +21,8 @@ namespace tdx {
 namespace {
 
 // Lets the popup see right double-clicks on its own client area before dispatch.
-void AppMessageFilter(const AppState& app, TTdxMainForm& popup, const MSG& msg) noexcept {
-    if (app.PopupMode != kPopupHidden && msg.hwnd == popup.hwnd() &&
+void AppMessageFilter(TTdxMainForm& popup, const MSG& msg) noexcept {
+    if (popup.Shown() && msg.hwnd == popup.hwnd() &&
         msg.message == WM_RBUTTONDBLCLK) {
         popup.TrayRightDoubleClick(static_cast<int>(LOWORD(msg.lParam)),
                                    static_cast<int>(HIWORD(msg.lParam)));
@@ -82,7 +82,7 @@ int Run() {
 
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        AppMessageFilter(app, popup, msg);
+        AppMessageFilter(popup, msg);
         DispatchLoopMessage(msg);
         PostDeferredClose();
     }

@@ -8,6 +8,29 @@
 
 namespace tdx {
 
+// While one lives, a modal loop of the program's own runs (a message box, the
+// system's open-file dialog, whose window is not always one that
+// FindActiveModalDialog can see): the hotkey, gestures and the notification
+// menu keep out until it ends. The program's windows all live on one thread.
+class ModalScope {
+public:
+    ModalScope() noexcept { ++Depth(); }
+    ~ModalScope() { --Depth(); }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+    static bool Active() noexcept { return Depth() > 0; }
+
+private:
+    static int& Depth() noexcept {
+        static int depth = 0;
+        return depth;
+    }
+};
+
+}  // namespace tdx
+
+namespace tdx {
+
 namespace pump_detail {
 inline int nestedDepth = 0;          // nested loops now running on this (the only GUI) thread
 inline HWND deferredClose = nullptr;  // window whose WM_CLOSE waits for the outer handler

@@ -116,6 +116,11 @@ TEST(Gesture, LeftHoldRightClickOverAnotherProgramOpensThePopup) {
                   MOUSEEVENTF_LEFTUP});
     ASSERT_TRUE(WaitUntil([&] { return tiledex.PopupVisible(); }));
     EXPECT_EQ(::GetForegroundWindow(), tiledex.Popup());
+    // The gesture is over once the window below has had the user's click and
+    // the program's click beside the cursor; a second gesture made before that
+    // would be a second gesture over the window below.
+    ASSERT_TRUE(target.Logging());
+    ASSERT_TRUE(WaitUntil([&] { return target.Count(WM_LBUTTONUP) >= 2; }));
 
     // A gesture while the popup is up leaves it up. It is made over the name
     // panel, where the gesture's own left press means nothing: over a cell it

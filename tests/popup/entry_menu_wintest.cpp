@@ -119,8 +119,7 @@ protected:
 
     // Shows the popup and paints it at once, as the window system does.
     void Show() {
-        app.PopupMode = kPopupByHotkey;
-        popup.ShowPopup();
+        popup.ShowPopup(kPopupByHotkey);
         ::UpdateWindow(popup.hwnd());
     }
     HWND Box(int id) const { return ::GetDlgItem(popup.hwnd(), id); }

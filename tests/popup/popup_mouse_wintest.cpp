@@ -38,8 +38,7 @@ protected:
             monitors.push_back((info.fMask & SEE_MASK_HMONITOR) ? static_cast<HMONITOR>(info.hMonitor) : nullptr);
         };
         popup.SetSystemPorts(ports);
-        app.PopupMode = kPopupByHotkey;
-        popup.ShowPopup();
+        popup.ShowPopup(kPopupByHotkey);
         ::UpdateWindow(popup.hwnd());
     }
     void TearDown() override { popup.HidePopup(); }

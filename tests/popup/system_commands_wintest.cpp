@@ -51,16 +51,14 @@ TEST(SystemCommands, SuspendGoesThroughItsPortAndLowerCaseExitIsNoCommand) {
     };
     popup.SetSystemPorts(ports);
 
-    app.PopupMode = kPopupByHotkey;
-    popup.ShowPopup();
+    popup.ShowPopup(kPopupByHotkey);
     ASSERT_TRUE(::IsWindowVisible(popup.hwnd()));
     popup.RunEntry(kSystemTray, 0);
     EXPECT_EQ(suspends, 1);
     EXPECT_FALSE(visibleAtSuspend) << "the screen is left without the popup";
     EXPECT_FALSE(::IsWindowVisible(popup.hwnd()));
 
-    app.PopupMode = kPopupByHotkey;
-    popup.ShowPopup();
+    popup.ShowPopup(kPopupByHotkey);
     popup.RunEntry(kSystemTray, 1);
     EXPECT_FALSE(shellAskedToClose);
     EXPECT_EQ(suspends, 1);

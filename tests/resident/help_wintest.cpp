@@ -95,9 +95,8 @@ TEST(HelpFile, EveryTopicIsCompiledInAndTheViewerOpensOnIt) {
             << "context " << topic.context;
     }
 
-    AppState app;
-    app.HelpFilePath = BesideTest(L"tiledex.chm");
-    HelpRequest(app, HELP_CONTEXT, 22);
+    ProgramHelp help(BesideTest(L"tiledex.chm"));
+    help.Request(HELP_CONTEXT, 22);
     HWND viewer = nullptr;
     for (int i = 0; i < 100 && !viewer; ++i) {
         ProcessPendingMessages();
@@ -108,7 +107,7 @@ TEST(HelpFile, EveryTopicIsCompiledInAndTheViewerOpensOnIt) {
     wchar_t caption[64]{};
     ::GetWindowTextW(viewer, caption, 64);
     EXPECT_STREQ(caption, L"Tiledex ヘルプ");  // read in the help file's own code page
-    HelpRequest(app, HELP_QUIT, 0);
+    help.Request(HELP_QUIT, 0);
     ProcessPendingMessages();
     EXPECT_FALSE(::IsWindow(viewer));
 }
