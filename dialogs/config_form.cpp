@@ -12,7 +12,9 @@
 #include "dialogs/dialog_support.h"
 #include "dialogs/setting_form.h"
 #include "popup/placement_win.h"
+#include "settings/item_icons_win.h"
 #include "settings/system_items.h"
+#include "winbase/com_ptr.h"
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
 
@@ -408,14 +410,14 @@ void TConfigForm::pmDeleteClick() noexcept {
 }
 
 std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& path) noexcept {
-    // The shell link object needs COM on this thread; a nested initialisation is counted.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // The shell link object needs COM on this thread.
+    const ComApartment com;
     std::optional<ShortcutTarget> target;
-    IShellLinkW* link = nullptr;
+    ComPtr<IShellLinkW> link;
     if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+                                     link.Receive()))) {
+        ComPtr<IPersistFile> file;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Receive()))) {
             wchar_t resolved[MAX_PATH]{}, arguments[MAX_PATH]{}, folder[MAX_PATH]{};
             WIN32_FIND_DATAW data{};
             if (SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
@@ -428,11 +430,8 @@ std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& p
                 } catch (...) {
                 }
             }
-            file->Release();
         }
-        link->Release();
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
     return target;
 }
 
@@ -451,7 +450,7 @@ void TConfigForm::AddFileItem(std::int32_t tray, const std::wstring& path) {
     try {
         items.insert(items.begin() + selectedIndex_, std::move(item));
     } catch (...) {
-        if (item.Icon) ::DestroyIcon(static_cast<HICON>(item.Icon));
+        ReleaseEntryIcon(static_cast<HICON>(item.Icon));
         throw;
     }
 }

@@ -12,6 +12,7 @@
 #include "dialogs/setting_model.h"
 #include "popup/launch_rules.h"
 #include "popup/placement_win.h"
+#include "settings/item_icons_win.h"
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
@@ -173,10 +174,8 @@ LRESULT CALLBACK IconScrollBoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lPa
 
 TSettingForm::~TSettingForm() {
     ClearIconStrip();
-    if (stripAccessible_) {
-        stripAccessible_->Disconnect();
-        stripAccessible_->Release();
-    }
+    // A screen reader may hold the object longer than the dialog lives.
+    if (stripAccessible_) stripAccessible_->Disconnect();
 }
 
 HWND TSettingForm::IconStripSource::GridWindow() const noexcept { return form_.Item(kSettingIconScrollBoxId); }
@@ -203,8 +202,8 @@ bool TSettingForm::IconStripSource::Describe(AccessibleGrid& grid) const noexcep
 }
 
 LRESULT TSettingForm::IconStripObject(WPARAM wParam) noexcept {
-    if (!stripAccessible_) stripAccessible_ = new (std::nothrow) GridAccessible(stripSource_);
-    return stripAccessible_ ? AccessibleResult(*stripAccessible_, wParam) : 0;
+    if (!stripAccessible_) stripAccessible_ = ComPtr<GridAccessible>(new (std::nothrow) GridAccessible(stripSource_));
+    return stripAccessible_ ? AccessibleResult(*stripAccessible_.get(), wParam) : 0;
 }
 
 bool TSettingForm::Create(HWND owner) {
@@ -276,9 +275,7 @@ void TSettingForm::ShowCentredOver(const RECT& rect) noexcept {
 void TSettingForm::Warn(const wchar_t* text) noexcept { ShowWarning(hwnd(), text); }
 
 void TSettingForm::ClearIconStrip() noexcept {
-    for (HICON icon : iconStrip_) {
-        if (icon && icon != app_.Items.documentIcon && icon != app_.Items.applicationIcon) ::DestroyIcon(icon);
-    }
+    for (HICON icon : iconStrip_) ReleaseEntryIcon(icon);
     iconStrip_.clear();
 }
 

@@ -8,6 +8,7 @@
 
 #include "popup/app_state.h"
 #include "popup/grid_accessible_win.h"
+#include "winbase/com_ptr.h"
 #include "winbase/form_window.h"
 #include "winbase/unique_handle.h"
 
@@ -117,7 +118,7 @@ private:
     };
     LRESULT IconStripObject(WPARAM wParam) noexcept;
     IconStripSource stripSource_{*this};
-    GridAccessible* stripAccessible_ = nullptr;  // one reference, made at the first request
+    ComPtr<GridAccessible> stripAccessible_;  // made at the first request
 };
 
 }  // namespace tdx

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "winbase/com_ptr.h"
 #include "winbase/late_bound.h"
 
 namespace tdx {
@@ -245,8 +246,7 @@ LRESULT AccessibleResult(GridAccessible& object, WPARAM wParam) noexcept {
     if (!fromObject) return 0;
     // The object reaches the screen reader through COM marshalling, which needs
     // COM on this thread; kept for the life of the process, like the thread.
-    static const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    (void)com;
+    static const ComApartment com;
     const LRESULT result = fromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(&object));
     return result > 0 ? result : 0;
 }

@@ -10,10 +10,8 @@
 
 namespace tdx {
 TPaintBox::~TPaintBox() {
-    if (accessible_) {
-        accessible_->Disconnect();
-        accessible_->Release();
-    }
+    // A screen reader may hold the object longer than the box lives.
+    if (accessible_) accessible_->Disconnect();
 }
 
 bool TPaintBox::Describe(AccessibleGrid& grid) const noexcept {
@@ -130,8 +128,8 @@ LRESULT TPaintBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcep
         return 0;
     case WM_GETOBJECT:
         if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) && handlers_.describe) {
-            if (!accessible_) accessible_ = new (std::nothrow) GridAccessible(*this);
-            if (accessible_) return AccessibleResult(*accessible_, wParam);
+            if (!accessible_) accessible_ = ComPtr<GridAccessible>(new (std::nothrow) GridAccessible(*this));
+            if (accessible_) return AccessibleResult(*accessible_.get(), wParam);
         }
         return WindowBase::HandleMessage(msg, wParam, lParam);
     case WM_RUNCELL:

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "popup/grid_accessible_win.h"
+#include "winbase/com_ptr.h"
 #include "winbase/window_base.h"
 
 namespace tdx {
@@ -56,7 +57,7 @@ private:
     void RunCellLater(int cell) noexcept override;
 
     Handlers handlers_;
-    GridAccessible* accessible_ = nullptr;  // one reference, made at the first request
+    ComPtr<GridAccessible> accessible_;  // made at the first request
 };
 
 }  // namespace tdx

@@ -15,6 +15,7 @@
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
+#include "winbase/com_ptr.h"
 #include "winbase/dpi_scale.h"
 
 namespace tdx {
@@ -66,9 +67,7 @@ std::optional<std::wstring> EnvironmentValue(std::wstring_view name) {
 // The shell may hand a file to an extension that needs COM on this thread. Kept
 // for the life of the process, like the thread itself.
 void EnsureComForShell() noexcept {
-    static const HRESULT initialized =
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    (void)initialized;
+    static const ComApartment com;
 }
 
 }  // namespace

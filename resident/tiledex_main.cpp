@@ -112,7 +112,7 @@ void TTiledexMain::IconLoaded(LPARAM message) noexcept {
                        TakeLoadedIcon(app_.Trays[static_cast<std::size_t>(tray)].Items, loaded->request,
                                       loaded->icon, app_.Items.applicationIcon);
     if (!taken) {
-        if (!IsSharedIcon(loaded->icon)) ::DestroyIcon(loaded->icon);
+        ReleaseEntryIcon(loaded->icon);
         return;
     }
     if (windows_.popup) windows_.popup->RepaintCell(tray, static_cast<std::int32_t>(loaded->request.index));
@@ -218,7 +218,7 @@ void TTiledexMain::AddTrayIcon() noexcept {
         // Before XP the notification area shows the hand-drawn 16-pixel icon better.
         const int index = WindowsVersionNumber() >= 1501 ? 0 : 7;
         ::ExtractIconExW(path, index, &large, &small, 1);
-        if (large) ::DestroyIcon(large);
+        const UniqueIcon unused(large);
         trayIcon_.reset(small);
     }
     NOTIFYICONDATAW data{};

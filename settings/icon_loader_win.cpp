@@ -10,6 +10,7 @@
 
 #include "settings/item_icons_win.h"
 #include "settings/path_macros_win.h"
+#include "winbase/com_ptr.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -23,7 +24,7 @@ struct IconLoader::Run {
 namespace {
 
 void DropIcon(HICON icon) noexcept {
-    if (icon && !IsSharedIcon(icon)) ::DestroyIcon(icon);
+    ReleaseEntryIcon(icon);
 }
 
 // One thread's share of a run: the icons of one drive or share.
@@ -36,7 +37,7 @@ DWORD WINAPI LoadIcons(void* parameter) {
     const std::unique_ptr<Job> job(static_cast<Job*>(parameter));
     IconLoader::Run& run = *job->run;
     // Shell icon handlers are COM objects of an apartment of their own.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ComApartment com;
     for (const IconRequest& request : job->requests) {
         if (run.cancelled) break;
         HICON icon = nullptr;
@@ -56,7 +57,6 @@ DWORD WINAPI LoadIcons(void* parameter) {
             delete message;
         }
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
     return 0;
 }
 

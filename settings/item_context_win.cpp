@@ -16,9 +16,7 @@ namespace tdx {
 
 ItemContext MakeWin32ItemContext() {
     ItemContext c;
-    c.destroyIcon = [](IconHandle icon) {
-        if (icon) ::DestroyIcon(static_cast<HICON>(icon));
-    };
+    c.destroyIcon = [](IconHandle icon) { ReleaseEntryIcon(static_cast<HICON>(icon)); };
     c.fileExists = [](std::wstring_view path) {
         const DWORD attributes = ::GetFileAttributesW(std::wstring(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

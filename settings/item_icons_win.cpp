@@ -55,6 +55,10 @@ bool IsSharedIcon(HICON icon) noexcept {
     return icon != nullptr && g_sharedLoaded && (icon == g_documentIcon || icon == g_applicationIcon);
 }
 
+void ReleaseEntryIcon(HICON icon) noexcept {
+    if (icon && !IsSharedIcon(icon)) ::DestroyIcon(icon);
+}
+
 std::wstring OwnProgramPath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {

@@ -19,6 +19,8 @@ void LoadSharedIcons() noexcept;
 HICON DocumentIcon() noexcept;
 HICON ApplicationIcon() noexcept;
 bool IsSharedIcon(HICON icon) noexcept;
+// The one way an entry's icon is let go: destroyed unless it is null or a shared fallback.
+void ReleaseEntryIcon(HICON icon) noexcept;
 
 // The shell's icon of a path, or of an item id list with SHGFI_PIDL in flags.
 // The icon is taken from the file and index the shell names for it when it names
