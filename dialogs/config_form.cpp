@@ -14,6 +14,7 @@
 #include "popup/placement_win.h"
 #include "settings/item_icons_win.h"
 #include "settings/system_items.h"
+#include "winbase/file_tests.h"
 #include "winbase/com_ptr.h"
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
@@ -181,8 +182,7 @@ void TConfigForm::ShowPage() noexcept {
 void TConfigForm::CfgPageChange() noexcept { ShowPage(); }
 
 void TConfigForm::MoveControlTo(HWND control, int x, int y, int width, int height) noexcept {
-    ::SetWindowPos(control, nullptr, ScaleForWindow(hwnd(), x), ScaleForWindow(hwnd(), y),
-                   ScaleForWindow(hwnd(), width), ScaleForWindow(hwnd(), height), SWP_NOZORDER | SWP_NOACTIVATE);
+    tdx::MoveControl(control, WindowDpi(hwnd()), x, y, width, height);
 }
 
 void TConfigForm::MoveControl(int id, int x, int y, int width, int height) noexcept {

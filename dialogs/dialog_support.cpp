@@ -63,18 +63,6 @@ std::optional<std::wstring> RunOpenFileDialog(HWND owner, const wchar_t* title,
     return std::wstring(file.data());
 }
 
-bool FileExists(const std::wstring& path) noexcept {
-    if (path.empty()) return false;
-    const DWORD a = ::GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::wstring& path) noexcept {
-    if (path.empty()) return false;
-    const DWORD a = ::GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring ControlText(HWND control) {
     const int length = ::GetWindowTextLengthW(control);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "popup/app_state.h"
+#include "winbase/file_tests.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
@@ -34,8 +35,6 @@ std::optional<std::wstring> RunOpenFileDialog(HWND owner, const wchar_t* title,
                                               const std::wstring& initialFolder,
                                               const std::wstring& initialFile);
 
-bool FileExists(const std::wstring& path) noexcept;    // a file, not a folder
-bool FolderExists(const std::wstring& path) noexcept;
 
 std::wstring ControlText(HWND control);
 

@@ -15,6 +15,7 @@
 #include "settings/item_icons_win.h"
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
+#include "winbase/file_tests.h"
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
 

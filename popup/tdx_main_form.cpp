@@ -48,12 +48,6 @@ int TextWidth(HFONT font, const wchar_t* text) noexcept {
     return size.cx;
 }
 
-// Design units in, device pixels out, at the window's DPI.
-void MoveControl(HWND control, int dpi, int left, int top, int width, int height) noexcept {
-    ::SetWindowPos(control, nullptr, ScaleDpi(left, dpi), ScaleDpi(top, dpi), ScaleDpi(width, dpi),
-                   ScaleDpi(height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 std::optional<std::wstring> EnvironmentValue(std::wstring_view name) {
     const std::wstring key(name);
     const DWORD needed = ::GetEnvironmentVariableW(key.c_str(), nullptr, 0);

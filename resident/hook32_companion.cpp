@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hook/tdxhook.h"
+#include "winbase/file_tests.h"
 
 namespace tdx {
 
@@ -23,7 +24,7 @@ void Hook32Companion::Start() noexcept {
         path.resize(path.find_last_of(L"\\/") + 1);
         folder_ = path;
         path_ = path + L"tdxhook32.exe";
-        if (::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (!PathExists(path_)) return;
         stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, CompanionReadyEventName(::GetCurrentProcessId()).c_str()));
     } catch (...) {

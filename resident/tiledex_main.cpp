@@ -26,6 +26,7 @@
 #include "settings/system_items.h"
 #include "settings/windows_version_win.h"
 #include "settings/error_display_win.h"
+#include "winbase/file_tests.h"
 #include "winbase/message_pump.h"
 
 namespace tdx {
@@ -404,7 +405,7 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
         iconLoader_.Cancel();
         const int fileNumber = table.FileNumberOfSlot(slot);
         const std::wstring path = SettingsFileName(fileNumber);
-        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!PathExists(path)) {
             const std::wstring text = L"設定ファイル" + SettingsFileTitle(fileNumber) + L"が見つかりません。";
             ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK);
             // The loaded environment is gone from the table: what stays loaded

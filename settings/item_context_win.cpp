@@ -11,6 +11,7 @@
 #include "settings/profile_file_win.h"
 #include "settings/settings_folder_win.h"
 #include "settings/windows_version_win.h"
+#include "winbase/file_tests.h"
 
 namespace tdx {
 
@@ -18,8 +19,7 @@ ItemContext MakeWin32ItemContext() {
     ItemContext c;
     c.destroyIcon = [](IconHandle icon) { ReleaseEntryIcon(static_cast<HICON>(icon)); };
     c.fileExists = [](std::wstring_view path) {
-        const DWORD attributes = ::GetFileAttributesW(std::wstring(path).c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return FileExists(std::wstring(path));
     };
     c.driveMask = [] { return static_cast<std::uint32_t>(::GetLogicalDrives()); };
     c.isRemoteDrive = [](std::wstring_view path) {

@@ -6,6 +6,7 @@
 
 #include "settings/path_macros_win.h"
 #include "settings/special_folders_win.h"
+#include "winbase/file_tests.h"
 
 namespace tdx {
 
@@ -76,7 +77,7 @@ std::wstring OwnProgramPath() {
 std::wstring Win32IconServices::OwnProgramPath() const { return tdx::OwnProgramPath(); }
 
 bool Win32IconServices::Exists(const std::wstring& path) const {
-    return !path.empty() && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return PathExists(path);
 }
 
 IconHandle Win32IconServices::ExtractIndexed(const std::wstring& file, int index) const {

@@ -5,6 +5,7 @@
 
 #include "settings/options_io.h"
 #include "settings/profile_file_win.h"
+#include "winbase/file_tests.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -52,8 +53,7 @@ bool PortableSettings() {
     // running program.
     static const bool portable = [] {
         const std::wstring folder = ProgramFolder();
-        return !folder.empty() &&
-               ::GetFileAttributesW((folder + L"\\tiledex.portable").c_str()) != INVALID_FILE_ATTRIBUTES;
+        return !folder.empty() && PathExists(folder + L"\\tiledex.portable");
     }();
     return portable;
 }
@@ -117,10 +117,7 @@ void WriteOptions(int fileNumber, const OptionSet& options) {
     file.Commit();
 }
 
-bool Win32Folders::FolderExists(const std::wstring& path) const {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool Win32Folders::FolderExists(const std::wstring& path) const { return tdx::FolderExists(path); }
 
 void Win32Folders::CreateFolder(const std::wstring& path) {
     // A failure shows up later, as a settings file that cannot be written.

@@ -39,4 +39,11 @@ inline int ScaleForWindow(HWND hwnd, int designValue) noexcept {
     return ScaleDpi(designValue, WindowDpi(hwnd));
 }
 
+// Places a control from design units at dpi: the one way every window moves
+// its controls, so that a DPI change is one call per control.
+inline void MoveControl(HWND control, int dpi, int left, int top, int width, int height) noexcept {
+    ::SetWindowPos(control, nullptr, ScaleDpi(left, dpi), ScaleDpi(top, dpi), ScaleDpi(width, dpi),
+                   ScaleDpi(height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace tdx
