@@ -152,9 +152,15 @@ bool TTiledexMain::CloseOtherWindows(KeepWindow keep) noexcept {
 void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
     app_.Options = newOptions;
+    OptionsChanged();
+    WriteOptions(app_.CurrentFileNumber(), app_.Options);
+}
+
+void TTiledexMain::OptionsChanged() noexcept {
+    // The hotkey was let go before the options changed, so that a new
+    // combination never meets the old one still registered.
     if (!RegisterPopupHotKey()) ReportTakenHotKey();
     ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
-    WriteOptions(app_.CurrentFileNumber(), app_.Options);
 }
 
 bool TTiledexMain::ModalDialogInTheWay() noexcept {
@@ -436,8 +442,7 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
             step([&] { ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber); });
             UnregisterPopupHotKey();
             step([&] { ReadOptions(fileNumber, app_.Options); });
-            if (!RegisterPopupHotKey()) ReportTakenHotKey();
-            ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+            OptionsChanged();
             step([&] { ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber); });
             RefreshEnvironmentMenu();
             if (failure) std::rethrow_exception(failure);

@@ -51,6 +51,8 @@ public:
     enum class KeepWindow { Registration, Options, About, Environments, None };
     bool CloseOtherWindows(KeepWindow keep) noexcept;
     void ApplyOptions(const OptionSet& newOptions);
+    // The one way options in force reach the system: the hotkey and the hooks.
+    void OptionsChanged() noexcept;
     void OpenIconRegistration() noexcept;
     // False when another program holds the combination.
     bool RegisterPopupHotKey() noexcept;
