@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -246,8 +247,11 @@ bool HelperProcess::Start(const std::wstring& exeName, const std::wstring& argum
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          ExeDir().c_str(), &si, &pi))
+                          ExeDir().c_str(), &si, &pi)) {
+        // Seen once in a full run and never again: the reason is worth having.
+        std::fprintf(stderr, "CreateProcess of a helper failed: error %lu\n", ::GetLastError());
         return false;
+    }
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     processId_ = pi.dwProcessId;
