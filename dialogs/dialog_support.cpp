@@ -6,6 +6,7 @@
 
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 
@@ -27,7 +28,7 @@ bool CreateControls(HWND parent, std::span<const ControlSpec> rows, HFONT font) 
 
 void ShowWarning(HWND owner, AppState& app, const wchar_t* text) noexcept {
     app.DialogBusy = true;
-    ::MessageBoxW(owner, text, L"警告", MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(owner, text, Text(IDS_WARNING), MB_OK | MB_ICONWARNING);
     app.DialogBusy = false;
 }
 

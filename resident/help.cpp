@@ -7,6 +7,7 @@
 #include "resident/help_topics.h"
 #include "winbase/app_help.h"
 #include "winbase/late_bound.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
@@ -28,7 +29,8 @@ void InitializeHelp(AppState& app) noexcept {
     std::wstring file(path, n);
     const auto dot = file.find_last_of(L".\\:");
     if (dot != std::wstring::npos && file[dot] == L'.') file.erase(dot);
-    app.HelpFilePath = file + L".chm";
+    // tiledex.chm in Japanese, tiledex-en.chm in English: the language of the texts.
+    app.HelpFilePath = file + (TextLanguage() == UiLanguage::English ? L"-en.chm" : L".chm");
     SetAppHelpHandler([&app](UINT command, DWORD_PTR data) { HelpRequest(app, command, data); });
     // The help engine is not initialised for this thread: the viewer then runs
     // on a thread of its own, with its own keyboard handling, and the
