@@ -18,6 +18,7 @@
 #include "resident/help_topics.h"
 #include "winbase/app_help.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -114,6 +115,18 @@ TEST(HelpFile, EveryTopicIsCompiledInAndTheViewerOpensOnIt) {
     HelpRequest(app, HELP_QUIT, 0);
     ProcessPendingMessages();
     EXPECT_FALSE(::IsWindow(viewer));
+}
+
+TEST(HelpFile, TheLanguageInUseChoosesTheFile) {
+    AppState app;
+    UseUiLanguage(static_cast<int>(UiLanguage::English));
+    InitializeHelp(app);
+    const std::wstring english = app.HelpFilePath;
+    UseUiLanguage(static_cast<int>(UiLanguage::Japanese));
+    InitializeHelp(app);
+    SetAppHelpHandler(nullptr);  // it points at this test's state
+    EXPECT_EQ(english, BesideTest(L"win_tests-en.chm"));
+    EXPECT_EQ(app.HelpFilePath, BesideTest(L"win_tests.chm"));
 }
 
 }  // namespace
