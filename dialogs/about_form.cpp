@@ -5,15 +5,16 @@
 
 #include "dialogs/dialog_support.h"
 #include "popup/placement_win.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
 
-constexpr std::array<ControlSpec, 4> kLayout{{
+const std::array<ControlSpec, 4> kLayout{{
     {L"STATIC", L"", 59, 4, 32, 32, WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, kAboutImageId},
     {L"STATIC", L"", 0, 42, 150, 20, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kAboutNameLabelId},
     {L"STATIC", L"", 0, 66, 150, 34, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kAboutVersionLabelId},
-    {L"BUTTON", L"OK", 38, 108, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", TextRef(IDS_OK), 38, 108, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
 }};
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -17,7 +18,7 @@ inline constexpr wchar_t kMakerName[] = L"Tiledex Workshop";
 
 class TAboutForm : public FormWindow {
 public:
-    TAboutForm() noexcept : FormWindow(L"TAboutForm", L"バージョン情報", 150, 140) {}
+    TAboutForm() noexcept : FormWindow(L"TAboutForm", TextRef(IDS_ABOUT_CAPTION), 150, 140) {}
 
     bool Create(HWND owner) override;
     void Button1Click() noexcept { Hide(); }

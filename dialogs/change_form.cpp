@@ -5,19 +5,20 @@
 #include "dialogs/dialog_support.h"
 #include "popup/placement_win.h"
 #include "settings/error_display_win.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
 
-constexpr std::array<ControlSpec, 7> kLayout{{
-    {L"STATIC", L"名前(&N)", 8, 8, 120, 14, WS_VISIBLE | SS_LEFT, kChangeNameLabelId},
+const std::array<ControlSpec, 7> kLayout{{
+    {L"STATIC", TextRef(IDS_CHANGE_NAME), 8, 8, 120, 14, WS_VISIBLE | SS_LEFT, kChangeNameLabelId},
     {L"EDIT", L"", 8, 24, 226, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kChangeNameEditId, WS_EX_CLIENTEDGE},
-    {L"BUTTON", L"ポップアップメニューに表示(&P)", 8, 54, 226, 52, WS_VISIBLE | BS_GROUPBOX, kChangeGroupBoxId},
-    {L"BUTTON", L"表示しない", 20, 74, 100, 18, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
+    {L"BUTTON", TextRef(IDS_CHANGE_GROUP), 8, 54, 226, 52, WS_VISIBLE | BS_GROUPBOX, kChangeGroupBoxId},
+    {L"BUTTON", TextRef(IDS_CHANGE_HIDE), 20, 74, 100, 18, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
      kChangeNoRadioId},
-    {L"BUTTON", L"常に表示", 124, 74, 100, 18, WS_VISIBLE | BS_AUTORADIOBUTTON, kChangeDispRadioId},
-    {L"BUTTON", L"OK", 80, 116, 73, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK},
-    {L"BUTTON", L"Cancel", 161, 116, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL},
+    {L"BUTTON", TextRef(IDS_CHANGE_SHOW), 124, 74, 100, 18, WS_VISIBLE | BS_AUTORADIOBUTTON, kChangeDispRadioId},
+    {L"BUTTON", TextRef(IDS_OK), 80, 116, 73, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", TextRef(IDS_CANCEL), 161, 116, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL},
 }};
 
 }  // namespace

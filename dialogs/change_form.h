@@ -5,6 +5,7 @@
 #include <string>
 
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -19,7 +20,7 @@ enum ChangeControlId : int {
 
 class TChangeForm : public FormWindow {
 public:
-    TChangeForm() noexcept : FormWindow(L"TChangeForm", L"環境の変更", 242, 145, 22) {}
+    TChangeForm() noexcept : FormWindow(L"TChangeForm", TextRef(IDS_CHANGE_CAPTION_CHANGE), 242, 145, 22) {}
 
     bool Create(HWND owner) override;
     // Opens the dialog for a name and display mode; OK hands them to `confirm`.

@@ -18,6 +18,7 @@
 #include "winbase/com_ptr.h"
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -26,12 +27,12 @@ namespace {
 constexpr int kPageHeight = 155, kGridHeight = 124, kBaseHeight = 238;
 constexpr int kNamePanelTop = 160, kButtonsTop = 188, kWidthLabelTop = 192;
 
-constexpr std::array<ControlSpec, 5> kLayout{{
-    {L"STATIC", L"横の個数", 8, kWidthLabelTop, 60, 16, WS_VISIBLE | SS_LEFT, kWidthLabelId},
+const std::array<ControlSpec, 5> kLayout{{
+    {L"STATIC", TextRef(IDS_CONFIG_WIDTH), 8, kWidthLabelTop, 60, 16, WS_VISIBLE | SS_LEFT, kWidthLabelId},
     {L"COMBOBOX", L"", 72, kButtonsTop, 49, 240, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
      kWidthComboBoxId},
-    {L"BUTTON", L"OK", 188, kButtonsTop, 65, 21, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
-    {L"BUTTON", L"Cancel", 260, kButtonsTop, 65, 21, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL},
+    {L"BUTTON", TextRef(IDS_OK), 188, kButtonsTop, 65, 21, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", TextRef(IDS_CANCEL), 260, kButtonsTop, 65, 21, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL},
     {WC_TABCONTROLW, L"", 0, 0, 329, kPageHeight, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kCfgPageId},
 }};
 
@@ -93,11 +94,11 @@ bool TConfigForm::CreateControls() {
     ::SendMessageW(nameLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), FALSE);
 
     progMenu_.reset(::CreatePopupMenu());
-    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmSetting, L"設定変更(&R)...");
+    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmSetting, Text(IDS_PM_SETTING));
     ::AppendMenuW(progMenu_.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmNew, L"新規登録(&N)");
+    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmNew, Text(IDS_PM_NEW));
     ::AppendMenuW(progMenu_.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmDelete, L"削除(&D)");
+    ::AppendMenuW(progMenu_.get(), MF_STRING, kPmDelete, Text(IDS_PM_DELETE));
     gripCursor_ = ::LoadCursorW(::GetModuleHandleW(nullptr), L"GripCursor");
     ::DragAcceptFiles(hwnd(), TRUE);
     appliedWidth_ = appliedExtraRows_ = -1;
@@ -318,7 +319,7 @@ void TConfigForm::PrepareProgMenu(std::int32_t cell) noexcept {
     HMENU menu = progMenu_.get();
     ::EnableMenuItem(menu, kPmSetting, MF_BYCOMMAND | MF_ENABLED);
     ::EnableMenuItem(menu, kPmDelete, MF_BYCOMMAND | MF_ENABLED);
-    const wchar_t* deleteCaption = L"削除(&D)";
+    const wchar_t* deleteCaption = Text(IDS_PM_DELETE);
     const bool onEntry = cell >= 0 && static_cast<std::size_t>(cell) < items.size();
     if (onEntry) {
         selectedIndex_ = cell;
@@ -328,7 +329,7 @@ void TConfigForm::PrepareProgMenu(std::int32_t cell) noexcept {
             if (entry.Has(ItemStatus::BuiltIn)) {
                 // Built-in entries are switched on and off, never deleted.
                 deleteMenuMode_ = DeleteMode::Toggle;
-                deleteCaption = entry.Has(ItemStatus::NotInUse) ? L"使用する(&D)" : L"使用しない(&D)";
+                deleteCaption = entry.Has(ItemStatus::NotInUse) ? Text(IDS_PM_USE) : Text(IDS_PM_DONT_USE);
             }
         }
     } else {
@@ -377,11 +378,11 @@ void TConfigForm::pmSettingClick() noexcept {
 
 void TConfigForm::pmNewClick() noexcept {
     try {
-        const auto chosen = RunOpenFileDialog(hwnd(), L"新規登録ファイル",
-                                              L"実行ファイル(*.exe)|*.exe|すべてのファイル(*.*)|*.*", L"", L"");
+        const auto chosen = RunOpenFileDialog(hwnd(), Text(IDS_NEW_FILE_TITLE),
+                                              Text(IDS_EXE_FILTER), L"", L"");
         if (!chosen) return;
         if (FileExists(*chosen)) AddFileItem(PageTray(), *chosen);
-        else ShowWarning(hwnd(), L"ファイルが存在しません。");
+        else ShowWarning(hwnd(), Text(IDS_FILE_NOT_FOUND));
     } catch (...) {
     }
     ::SetForegroundWindow(hwnd());
@@ -468,7 +469,7 @@ void TConfigForm::DropFiles(HDROP drop) noexcept {
     try {
         for (UINT i = 0; i < count; ++i) {
             if (ItemsOf(tray).size() >= kMaxRegisteredItems) {
-                ShowWarning(hwnd(), L"これ以上アイコンは登録できません。");
+                ShowWarning(hwnd(), Text(IDS_TOO_MANY_ITEMS));
                 break;
             }
             // Read whole, however long: a path cut short names another file.

@@ -16,6 +16,7 @@
 #include "popup/paint_box.h"
 #include "popup/tray_painter.h"
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -44,7 +45,7 @@ enum ProgMenuId : UINT {
 class TConfigForm : public FormWindow {
 public:
     TConfigForm(AppState& app, TSettingForm& settingForm, TDeleteForm& deleteForm) noexcept
-        : FormWindow(L"TConfigForm", L"アイコンの登録／変更", 329, 212, 10), app_(app),
+        : FormWindow(L"TConfigForm", TextRef(IDS_CONFIG_CAPTION), 329, 212, 10), app_(app),
           settingForm_(settingForm), deleteForm_(deleteForm) {}
     ~TConfigForm() override;
 

@@ -10,14 +10,15 @@
 #include "popup/tray_painter.h"
 #include "settings/item_lists.h"
 #include "winbase/dpi_scale.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
 
-constexpr std::array<ControlSpec, 3> kLayout{{
+const std::array<ControlSpec, 3> kLayout{{
     {L"STATIC", L"", 64, 8, 136, 48, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kDelLabelId},
-    {L"BUTTON", L"はい(&Y)", 28, 66, 73, 23, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
-    {L"BUTTON", L"いいえ(&N)", 108, 66, 73, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL},
+    {L"BUTTON", TextRef(IDS_DELETE_YES), 28, 66, 73, 23, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", TextRef(IDS_DELETE_NO), 108, 66, 73, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL},
 }};
 
 constexpr RECT kDelBevel{8, 8, 8 + 46, 8 + 46};
@@ -57,7 +58,7 @@ void TDeleteForm::OpenFor(std::int32_t tray, std::int32_t index, HWND over,
     index_ = index;
     entry_ = item;
     refreshGrid_ = std::move(refreshGrid);
-    const std::wstring question = item.Title + L"\r\n" + L"　を削除しますか？";
+    const std::wstring question = FormatText(IDS_DELETE_QUESTION, item.Title);
     ::SetWindowTextW(delLabel_, question.c_str());
     ::InvalidateRect(delPaintBox_.hwnd(), nullptr, FALSE);
     RECT r{};

@@ -8,6 +8,7 @@
 #include "popup/app_state.h"
 #include "popup/paint_box.h"
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -20,7 +21,7 @@ enum DeleteControlId : int {
 class TDeleteForm : public FormWindow {
 public:
     explicit TDeleteForm(AppState& app) noexcept
-        : FormWindow(L"TDeleteForm", L"アイコンの削除", 207, 98), app_(app) {}
+        : FormWindow(L"TDeleteForm", TextRef(IDS_DELETE_CAPTION), 207, 98), app_(app) {}
 
     bool Create(HWND owner) override;
 

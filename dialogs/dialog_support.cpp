@@ -7,6 +7,7 @@
 #include "winbase/message_pump.h"
 #include "winbase/late_bound.h"
 #include "winbase/dpi_scale.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 
@@ -28,7 +29,7 @@ bool CreateControls(HWND parent, std::span<const ControlSpec> rows, HFONT font) 
 
 void ShowWarning(HWND owner, const wchar_t* text) noexcept {
     const ModalScope modal;
-    ::MessageBoxW(owner, text, L"警告", MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(owner, text, Text(IDS_WARNING), MB_OK | MB_ICONWARNING);
 }
 
 std::optional<std::wstring> RunOpenFileDialog(HWND owner, const wchar_t* title,

@@ -16,6 +16,7 @@
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -30,9 +31,10 @@ struct PageControl {
     ControlSpec control;  // position relative to the page, at 96 DPI
 };
 
-// The three pages, in tab order.
-const std::array<PageControl, 41> kPages{{
-    {0, {L"BUTTON", L"キーの組み合わせ(&K)", 8, 8, 201, 137, kGroup, kOptGroupBox1Id}},
+// The three pages, in tab order. The Etc. page's rows sit 12 pixels higher
+// than they used to, to make room for the language at its foot.
+const std::array<PageControl, 44> kPages{{
+    {0, {L"BUTTON", TextRef(IDS_OPT_KEY_GROUP), 8, 8, 201, 137, kGroup, kOptGroupBox1Id}},
     {0, {L"STATIC", L"", 24, 28, 169, 21, WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | WS_BORDER,
          kOptKeyLabelId}},
     {0, {L"BUTTON", L"&Shift Key", 24, 64, 89, 17, kCheck, kOptShiftCheckId}},
@@ -41,49 +43,54 @@ const std::array<PageControl, 41> kPages{{
     {0, {L"LISTBOX", L"", 120, 64, 73, 69,
          WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
          kOptKeyListBoxId}},
-    {0, {L"BUTTON", L"表示時のカーソル位置(&M)", 216, 8, 161, 97, kGroup, kOptKCursorGroupId}},
-    {0, {L"BUTTON", L"Program トレイ", 228, 28, 140, 17, kFirstRadio, kOptKCursorRadioId}},
-    {0, {L"BUTTON", L"Task トレイ", 228, 50, 140, 17, kRadio, kOptKCursorRadioId + 1}},
-    {0, {L"BUTTON", L"System トレイ", 228, 72, 140, 17, kRadio, kOptKCursorRadioId + 2}},
-    {0, {L"BUTTON", L"マウスカーソル位置に表示(&O)", 16, 152, 325, 17, kCheck, kOptKeyPositionCheckId}},
-    {0, {L"BUTTON", L"DOS窓でもキーによる呼び出しは有効(&D) (Win95/98/Me)", 16, 176, 372, 17, kCheck,
+    {0, {L"BUTTON", TextRef(IDS_OPT_KCURSOR_GROUP), 216, 8, 161, 97, kGroup, kOptKCursorGroupId}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_PROGRAM_TRAY), 228, 28, 140, 17, kFirstRadio, kOptKCursorRadioId}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_TASK_TRAY), 228, 50, 140, 17, kRadio, kOptKCursorRadioId + 1}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_SYSTEM_TRAY), 228, 72, 140, 17, kRadio, kOptKCursorRadioId + 2}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_KEY_POSITION), 16, 152, 325, 17, kCheck, kOptKeyPositionCheckId}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_DOS), 16, 176, 372, 17, kCheck,
          kOptDosCheckId}},
-    {0, {L"BUTTON", L"キーによって呼び出された場合はマウス操作を無効にする(&I)", 16, 200, 372, 17, kCheck,
+    {0, {L"BUTTON", TextRef(IDS_OPT_KEY_ONLY), 16, 200, 372, 17, kCheck,
          kOptKeyOnlyCheckId}},
-    {0, {L"BUTTON", L"tiledex 押下はカーソル移動のみ(&P)", 16, 224, 372, 17, kCheck, kOptDirectMoveOnlyCheckId}},
-    {0, {L"BUTTON", L"tiledex に数字を割り当てられるようにする(&N)", 16, 248, 372, 17, kCheck,
+    {0, {L"BUTTON", TextRef(IDS_OPT_DIRECT_MOVE_ONLY), 16, 224, 372, 17, kCheck, kOptDirectMoveOnlyCheckId}},
+    {0, {L"BUTTON", TextRef(IDS_OPT_KEY_NUMBER), 16, 248, 372, 17, kCheck,
          kOptKeyNumberCheckId}},
 
-    {1, {L"BUTTON", L"マウスによる呼び出しを許可(&E)", 16, 8, 217, 17, kCheck, kOptKickMouseCheckId}},
-    {1, {L"BUTTON", L"マウス操作(&B)", 24, 32, 337, 81, kGroup, kOptMouseGroupId}},
-    {1, {L"BUTTON", L"左ボタンを押しながら右ボタンクリックで呼び出す", 36, 50, 318, 17, kFirstRadio,
+    {1, {L"BUTTON", TextRef(IDS_OPT_KICK_MOUSE), 16, 8, 217, 17, kCheck, kOptKickMouseCheckId}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOUSE_GROUP), 24, 32, 337, 81, kGroup, kOptMouseGroupId}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOUSE_LEFT_RIGHT), 36, 50, 318, 17, kFirstRadio,
          kOptMouseRadioId}},
-    {1, {L"BUTTON", L"右ボタンを押しながら左ボタンクリックで呼び出す", 36, 70, 318, 17, kRadio,
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOUSE_RIGHT_LEFT), 36, 70, 318, 17, kRadio,
          kOptMouseRadioId + 1}},
-    {1, {L"BUTTON", L"中ボタンを押して呼び出す", 36, 90, 318, 17, kRadio, kOptMouseRadioId + 2}},
-    {1, {L"BUTTON", L"マウス位置にウインドウを表示(&W)", 16, 120, 249, 17, kCheck, kOptMousePositionCheckId}},
-    {1, {L"BUTTON", L"ウインドウ表示時のカーソル位置(&P)", 24, 144, 337, 65, kGroup, kOptMCursorGroupId}},
-    {1, {L"BUTTON", L"Program トレイ", 36, 162, 150, 17, kFirstRadio, kOptMCursorRadioId}},
-    {1, {L"BUTTON", L"Task トレイ", 196, 162, 150, 17, kRadio, kOptMCursorRadioId + 1}},
-    {1, {L"BUTTON", L"System トレイ", 36, 184, 150, 17, kRadio, kOptMCursorRadioId + 2}},
-    {1, {L"BUTTON", L"ウインドウ中央", 196, 184, 150, 17, kRadio, kOptMCursorRadioId + 3}},
-    {1, {L"BUTTON", L"ウインドウが画面からはみ出す場合カーソル移動する(&M)", 16, 220, 372, 17, kCheck,
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOUSE_MIDDLE), 36, 90, 318, 17, kRadio, kOptMouseRadioId + 2}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOUSE_POSITION), 16, 120, 249, 17, kCheck, kOptMousePositionCheckId}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_MCURSOR_GROUP), 24, 144, 337, 65, kGroup, kOptMCursorGroupId}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_PROGRAM_TRAY), 36, 162, 150, 17, kFirstRadio, kOptMCursorRadioId}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_TASK_TRAY), 196, 162, 150, 17, kRadio, kOptMCursorRadioId + 1}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_SYSTEM_TRAY), 36, 184, 150, 17, kRadio, kOptMCursorRadioId + 2}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_WINDOW_CENTRE), 196, 184, 150, 17, kRadio, kOptMCursorRadioId + 3}},
+    {1, {L"BUTTON", TextRef(IDS_OPT_MOVE_CURSOR), 16, 220, 372, 17, kCheck,
          kOptMoveCursorCheckId}},
 
-    {2, {L"BUTTON", L"Task トレイでの右クリック(Space)の動作(&T)", 24, 20, 341, 73, kGroup, kOptRightClickGroupId}},
-    {2, {L"BUTTON", L"ポップアップメニューを出す", 36, 40, 318, 17, kFirstRadio, kOptRightClickRadioId}},
-    {2, {L"BUTTON", L"アイコン化 / Ctrl 押しながらで閉じる", 36, 64, 318, 17, kRadio, kOptRightClickRadioId + 1}},
-    {2, {L"BUTTON", L"カーソルの表示形式(&C)", 24, 108, 341, 49, kGroup, kOptFrameGroupId}},
-    {2, {L"BUTTON", L"単色", 36, 128, 150, 17, kFirstRadio, kOptFrameRadioId}},
-    {2, {L"BUTTON", L"ボタン", 196, 128, 150, 17, kRadio, kOptFrameRadioId + 1}},
-    {2, {L"BUTTON", L"tiledex 表示色", 24, 168, 341, 57, kGroup, kOptGroupBox2Id}},
-    {2, {L"STATIC", L"A", 64, 193, 12, 15, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kOptColorLabelId}},
-    {2, {L"BUTTON", L"文字色変更(&T)", 108, 190, 101, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP, kOptTextColorButtonId}},
-    {2, {L"BUTTON", L"背景色変更(&B)", 232, 190, 101, 21, WS_VISIBLE | WS_TABSTOP, kOptBackColorButtonId}},
-    {2, {L"BUTTON", L"Windows 起動時に自動的に起動する(&R)", 24, 240, 329, 17, kCheck, kOptAutoRunCheckId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_RIGHT_CLICK_GROUP), 24, 8, 341, 73, kGroup, kOptRightClickGroupId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_RIGHT_CLICK_MENU), 36, 28, 318, 17, kFirstRadio, kOptRightClickRadioId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_RIGHT_CLICK_ICON), 36, 52, 318, 17, kRadio, kOptRightClickRadioId + 1}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_FRAME_GROUP), 24, 96, 341, 49, kGroup, kOptFrameGroupId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_FRAME_FLAT), 36, 116, 150, 17, kFirstRadio, kOptFrameRadioId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_FRAME_BUTTON), 196, 116, 150, 17, kRadio, kOptFrameRadioId + 1}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_COLOR_GROUP), 24, 156, 341, 57, kGroup, kOptGroupBox2Id}},
+    {2, {L"STATIC", L"A", 64, 181, 12, 15, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kOptColorLabelId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_TEXT_COLOR), 108, 178, 101, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP,
+         kOptTextColorButtonId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_BACK_COLOR), 232, 178, 101, 21, WS_VISIBLE | WS_TABSTOP, kOptBackColorButtonId}},
+    {2, {L"BUTTON", TextRef(IDS_OPT_AUTORUN), 24, 226, 329, 17, kCheck, kOptAutoRunCheckId}},
+    {2, {L"STATIC", TextRef(IDS_OPT_LANGUAGE), 24, 252, 84, 14, WS_VISIBLE | SS_LEFT, kOptLanguageLabelId}},
+    {2, {L"COMBOBOX", L"", 112, 248, 153, 100, WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST,
+         kOptLanguageComboId}},
+    {2, {L"STATIC", TextRef(IDS_OPT_LANGUAGE_NOTE), 272, 252, 110, 14, WS_VISIBLE | SS_LEFT, kOptLanguageNoteId}},
 
-    {-1, {L"BUTTON", L"OK", 232, 308, 73, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK}},
-    {-1, {L"BUTTON", L"Cancel", 316, 308, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL}},
+    {-1, {L"BUTTON", TextRef(IDS_OK), 232, 308, 73, 21, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK}},
+    {-1, {L"BUTTON", TextRef(IDS_CANCEL), 316, 308, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL}},
     {-1, {WC_TABCONTROLW, L"", 0, 0, 396, 301, WS_VISIBLE | WS_TABSTOP, kOptPageId, WS_EX_CONTROLPARENT}},
 }};
 
@@ -147,7 +154,7 @@ bool TOptionForm::Create(HWND owner) {
     HWND tab = CreateControl(hwnd(), tabRow.control);
     if (!tab) return false;
     ::SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
-    for (const wchar_t* caption : {L"Key", L"Mouse", L"Etc."}) {
+    for (const wchar_t* caption : {Text(IDS_OPT_PAGE_KEY), Text(IDS_OPT_PAGE_MOUSE), Text(IDS_OPT_PAGE_ETC)}) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(caption);
@@ -173,6 +180,9 @@ bool TOptionForm::Create(HWND owner) {
     }
     for (const KeyRow& row : KeyRows())
         ::SendMessageW(Item(kOptKeyListBoxId), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.text));
+    // In the order of the "Language" values.
+    for (int id : {IDS_OPT_LANGUAGE_SYSTEM, IDS_OPT_LANGUAGE_JAPANESE, IDS_OPT_LANGUAGE_ENGLISH})
+        ::SendMessageW(Item(kOptLanguageComboId), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(id)));
     ShowPage(0);
     return true;
 }
@@ -344,6 +354,8 @@ bool TOptionForm::Load(const OptionSet& o) {
     SetRadioIndex(kOptRightClickRadioId, 2, o.RightClickFlag);
     Check(kOptDirectMoveOnlyCheckId, o.DirectMoveOnlyFlag);
     SetRadioIndex(kOptFrameRadioId, 2, o.FrameFlag);
+    const int language = o.Language >= 0 && o.Language <= 2 ? o.Language : 0;
+    ::SendMessageW(Item(kOptLanguageComboId), CB_SETCURSEL, static_cast<WPARAM>(language), 0);
     try {
         Check(kOptAutoRunCheckId, IsAutoRunRegistered());
     } catch (const SettingsError& e) {
@@ -374,6 +386,9 @@ void TOptionForm::Store() {
     d.RightClickFlag = RadioIndex(kOptRightClickRadioId, 2);
     d.DirectMoveOnlyFlag = Checked(kOptDirectMoveOnlyCheckId);
     d.FrameFlag = RadioIndex(kOptFrameRadioId, 2);
+    // Like the radio groups: a stored value the list lacks was shown, and is stored, as the first choice.
+    const auto language = ::SendMessageW(Item(kOptLanguageComboId), CB_GETCURSEL, 0, 0);
+    d.Language = language >= 0 && language <= 2 ? static_cast<std::int32_t>(language) : 0;
     SetAutoRun(Checked(kOptAutoRunCheckId));
     // A colour left alone keeps its stored form (a system colour stays one).
     if (sampleBack_ != ResolveColor(d.BackColor)) d.BackColor = sampleBack_;

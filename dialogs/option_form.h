@@ -7,6 +7,7 @@
 
 #include "settings/option_set.h"
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -45,11 +46,14 @@ enum OptionControlId : int {
     kOptTextColorButtonId,
     kOptBackColorButtonId,
     kOptAutoRunCheckId,
+    kOptLanguageLabelId,
+    kOptLanguageComboId,
+    kOptLanguageNoteId,
 };
 
 class TOptionForm : public FormWindow {
 public:
-    TOptionForm() noexcept : FormWindow(L"TOptionForm", L"各種設定", 396, 333, 14) {}
+    TOptionForm() noexcept : FormWindow(L"TOptionForm", TextRef(IDS_OPTION_CAPTION), 396, 333, 14) {}
 
     bool Create(HWND owner) override;
     // What OK hands the edited options to: the resident applies and saves them.

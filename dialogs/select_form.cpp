@@ -6,19 +6,20 @@
 #include "popup/placement_win.h"
 #include "settings/settings_folder_win.h"
 #include "settings/error_display_win.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
 
-constexpr std::array<ControlSpec, 7> kLayout{{
-    {L"STATIC", L"環境(&S)", 8, 8, 120, 14, WS_VISIBLE | SS_LEFT, kSelectLabelId},
+const std::array<ControlSpec, 7> kLayout{{
+    {L"STATIC", TextRef(IDS_SELECT_LABEL), 8, 8, 120, 14, WS_VISIBLE | SS_LEFT, kSelectLabelId},
     {L"LISTBOX", L"", 8, 24, 145, 117,
      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, kSetListBoxId},
-    {L"BUTTON", L"追加(&A)", 162, 24, 73, 21, WS_VISIBLE | WS_TABSTOP, kAddButtonId},
-    {L"BUTTON", L"削除(&D)", 162, 48, 73, 21, WS_VISIBLE | WS_TABSTOP, kDeleteButtonId},
-    {L"BUTTON", L"変更(&C)", 162, 72, 73, 21, WS_VISIBLE | WS_TABSTOP, kChangeButtonId},
-    {L"BUTTON", L"OK", 162, 96, 73, 21, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
-    {L"BUTTON", L"Cancel", 162, 120, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL},
+    {L"BUTTON", TextRef(IDS_SELECT_ADD), 162, 24, 73, 21, WS_VISIBLE | WS_TABSTOP, kAddButtonId},
+    {L"BUTTON", TextRef(IDS_SELECT_DELETE), 162, 48, 73, 21, WS_VISIBLE | WS_TABSTOP, kDeleteButtonId},
+    {L"BUTTON", TextRef(IDS_SELECT_CHANGE), 162, 72, 73, 21, WS_VISIBLE | WS_TABSTOP, kChangeButtonId},
+    {L"BUTTON", TextRef(IDS_OK), 162, 96, 73, 21, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK},
+    {L"BUTTON", TextRef(IDS_CANCEL), 162, 120, 73, 21, WS_VISIBLE | WS_TABSTOP, IDCANCEL},
 }};
 
 }  // namespace
@@ -73,7 +74,7 @@ void TSelectForm::AddButtonClick() noexcept {
     if (working_.Count >= kMaxEnvironments) return;
     PrepareAdd(working_);
     const EnvironmentSlot& slot = working_.Slot(working_.EditedSlot);
-    changeForm_.Open(hwnd(), L"環境の追加", slot.IniName, slot.IniPopup,
+    changeForm_.Open(hwnd(), Text(IDS_CHANGE_CAPTION_ADD), slot.IniName, slot.IniPopup,
                      [this](const std::wstring& name, int popup) { NameConfirmed(true, name, popup); });
 }
 
@@ -82,7 +83,7 @@ void TSelectForm::ChangeButtonClick() noexcept {
     if (line < 0 || line >= working_.Count) return;
     working_.EditedSlot = line + 1;
     const EnvironmentSlot& slot = working_.Slot(working_.EditedSlot);
-    changeForm_.Open(hwnd(), L"環境の変更", slot.IniName, slot.IniPopup,
+    changeForm_.Open(hwnd(), Text(IDS_CHANGE_CAPTION_CHANGE), slot.IniName, slot.IniPopup,
                      [this](const std::wstring& name, int popup) { NameConfirmed(false, name, popup); });
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/change_form.h"
 #include "dialogs/working_table.h"
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -23,7 +24,7 @@ enum SelectControlId : int {
 class TSelectForm : public FormWindow {
 public:
     TSelectForm(AppState& app, TChangeForm& changeForm) noexcept
-        : FormWindow(L"TSelectForm", L"環境選択/設定", 242, 151, 22), app_(app), changeForm_(changeForm) {}
+        : FormWindow(L"TSelectForm", TextRef(IDS_SELECT_CAPTION), 242, 151, 22), app_(app), changeForm_(changeForm) {}
 
     bool Create(HWND owner) override;
     // Makes a slot of the (new) table current, as the menu's environment items do.

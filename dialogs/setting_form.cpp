@@ -18,6 +18,7 @@
 #include "winbase/file_tests.h"
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -27,34 +28,35 @@ constexpr int kStripLeft = 8, kStripTop = 129, kStripWidth = 401;
 constexpr int kStripHeight = 42, kStripHeightWithBar = 60;
 
 // The window at 96 DPI, top to bottom in tab order.
-constexpr std::array<ControlSpec, 19> kLayout{{
+const std::array<ControlSpec, 19> kLayout{{
     {L"STATIC", L"tiledex(&C)", 8, 10, 60, 14, WS_VISIBLE | SS_LEFT, kSettingDirectLabelId},
     {L"EDIT", L"", 72, 6, 41, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingDirectEditId,
      WS_EX_CLIENTEDGE},
     {L"BUTTON", L"Shift(&S)", 124, 8, 90, 18, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kSettingShiftCheckId},
-    {L"STATIC", L"タイトル(&T)", 8, 33, 150, 14, WS_VISIBLE | SS_LEFT, kSettingTitleLabelId},
+    {L"STATIC", TextRef(IDS_SETTING_TITLE), 8, 33, 150, 14, WS_VISIBLE | SS_LEFT, kSettingTitleLabelId},
     {L"EDIT", L"", 8, 47, 401, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingTitleEditId,
      WS_EX_CLIENTEDGE},
-    {L"STATIC", L"アイコンファイル名(&I)", 8, 74, 200, 14, WS_VISIBLE | SS_LEFT, kSettingIconFileLabelId},
+    {L"STATIC", TextRef(IDS_SETTING_ICON_FILE), 8, 74, 200, 14, WS_VISIBLE | SS_LEFT, kSettingIconFileLabelId},
     {L"EDIT", L"", 8, 88, 321, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingIconEditId,
      WS_EX_CLIENTEDGE},
-    {L"BUTTON", L"参照...", 334, 87, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSettingBrowseButtonId},
-    {L"STATIC", L"アイコン", 8, 115, 150, 14, WS_VISIBLE | SS_LEFT, kSettingIconLabelId},
+    {L"BUTTON", TextRef(IDS_SETTING_BROWSE), 334, 87, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+     kSettingBrowseButtonId},
+    {L"STATIC", TextRef(IDS_SETTING_ICON), 8, 115, 150, 14, WS_VISIBLE | SS_LEFT, kSettingIconLabelId},
     {kScrollBoxClass, L"", kStripLeft, kStripTop, kStripWidth, kStripHeight, WS_VISIBLE | WS_HSCROLL,
      kSettingIconScrollBoxId, WS_EX_CLIENTEDGE},
-    {L"STATIC", L"実行ファイル名(&E)", 8, 195, 200, 14, WS_VISIBLE | SS_LEFT, kSettingExeLabelId},
+    {L"STATIC", TextRef(IDS_SETTING_EXE), 8, 195, 200, 14, WS_VISIBLE | SS_LEFT, kSettingExeLabelId},
     {L"EDIT", L"", 8, 209, 321, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingExeEditId,
      WS_EX_CLIENTEDGE},
-    {L"BUTTON", L"参照...", 334, 208, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+    {L"BUTTON", TextRef(IDS_SETTING_BROWSE), 334, 208, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
      kSettingExeBrowseButtonId},
-    {L"STATIC", L"パラメータ(&P)", 8, 236, 200, 14, WS_VISIBLE | SS_LEFT, kSettingArgumentLabelId},
+    {L"STATIC", TextRef(IDS_SETTING_ARGUMENT), 8, 236, 200, 14, WS_VISIBLE | SS_LEFT, kSettingArgumentLabelId},
     {L"EDIT", L"", 8, 250, 401, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingArgumentEditId,
      WS_EX_CLIENTEDGE},
-    {L"STATIC", L"作業フォルダ(&W)", 8, 277, 200, 14, WS_VISIBLE | SS_LEFT, kSettingDirectoryLabelId},
+    {L"STATIC", TextRef(IDS_SETTING_DIRECTORY), 8, 277, 200, 14, WS_VISIBLE | SS_LEFT, kSettingDirectoryLabelId},
     {L"EDIT", L"", 8, 291, 401, 21, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kSettingDirectoryEditId,
      WS_EX_CLIENTEDGE},
-    {L"BUTTON", L"OK", 254, 326, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSettingOkButtonId},
-    {L"BUTTON", L"Cancel", 334, 326, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSettingCancelButtonId},
+    {L"BUTTON", TextRef(IDS_OK), 254, 326, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSettingOkButtonId},
+    {L"BUTTON", TextRef(IDS_CANCEL), 334, 326, 75, 23, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSettingCancelButtonId},
 }};
 
 constexpr std::array<int, 6> kEditIds{kSettingDirectEditId, kSettingTitleEditId,   kSettingIconEditId,
@@ -186,7 +188,7 @@ bool TSettingForm::IconStripSource::Describe(AccessibleGrid& grid) const noexcep
     if (!box) return false;
     try {
         grid = AccessibleGrid{};
-        grid.name = L"アイコン";
+        grid.name = Text(IDS_ACC_ICON_STRIP);
         const int cell = ScaleForWindow(box, kIconCell);
         for (std::size_t i = 0; i < form_.iconStrip_.size(); ++i) {
             const int x = static_cast<int>(i) * cell - form_.stripScroll_;
@@ -394,7 +396,7 @@ bool TSettingForm::EditEnter(int id) noexcept {
             IconChosen(text);
         } else {
             ::SetWindowTextW(Item(id), lastIconFile_.c_str());
-            Warn(L"ファイルが存在しません。");
+            Warn(Text(IDS_FILE_NOT_FOUND));
         }
         break;
     case kSettingExeEditId:
@@ -403,7 +405,7 @@ bool TSettingForm::EditEnter(int id) noexcept {
             FocusOk();
         } else {
             ::SetWindowTextW(Item(id), lastExeFile_.c_str());
-            Warn(L"ファイルが存在しません。");
+            Warn(Text(IDS_FILE_NOT_FOUND));
         }
         break;
     case kSettingDirectoryEditId:
@@ -412,7 +414,7 @@ bool TSettingForm::EditEnter(int id) noexcept {
             FocusOk();
         } else {
             ::SetWindowTextW(Item(id), lastFolder_.c_str());
-            Warn(L"フォルダが存在しません。");
+            Warn(Text(IDS_FOLDER_NOT_FOUND));
         }
         break;
     default:
@@ -502,12 +504,12 @@ void TSettingForm::BrowseButtonClick() noexcept {
         const std::wstring current = ControlText(Item(kSettingIconEditId));
         const std::wstring file = IsDriveRoot(current) ? current + L"drive" : current;
         const auto chosen = RunOpenFileDialog(
-            hwnd(), L"アイコンファイル",
-            L"アイコンファイル(*.exe,*.dll,*.ico)|*.exe;*.dll;*.ico|すべてのファイル(*.*)|*.*",
+            hwnd(), Text(IDS_ICON_FILE_TITLE),
+            Text(IDS_ICON_FILE_FILTER),
             FolderPartOf(current), file);
         if (!chosen) return;
         if (FileExists(*chosen)) IconChosen(*chosen);
-        else Warn(L"ファイルが存在しません。");
+        else Warn(Text(IDS_FILE_NOT_FOUND));
     } catch (...) {
     }
 }
@@ -515,8 +517,8 @@ void TSettingForm::BrowseButtonClick() noexcept {
 void TSettingForm::ExeBrowseButtonClick() noexcept {
     try {
         const std::wstring current = ControlText(Item(kSettingExeEditId));
-        const auto chosen = RunOpenFileDialog(hwnd(), L"実行ファイル",
-                                              L"実行ファイル(*.exe)|*.exe|すべてのファイル(*.*)|*.*",
+        const auto chosen = RunOpenFileDialog(hwnd(), Text(IDS_EXE_FILE_TITLE),
+                                              Text(IDS_EXE_FILTER),
                                               FolderPartOf(current), current);
         if (!chosen) return;
         if (FileExists(*chosen)) {
@@ -524,7 +526,7 @@ void TSettingForm::ExeBrowseButtonClick() noexcept {
             ::SetWindowTextW(Item(kSettingExeEditId), chosen->c_str());
             FocusOk();
         } else {
-            Warn(L"ファイルが存在しません。");
+            Warn(Text(IDS_FILE_NOT_FOUND));
         }
     } catch (...) {
     }

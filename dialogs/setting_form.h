@@ -10,6 +10,7 @@
 #include "popup/grid_accessible_win.h"
 #include "winbase/com_ptr.h"
 #include "winbase/form_window.h"
+#include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -42,7 +43,7 @@ inline constexpr int kIconCell = 40;
 class TSettingForm : public FormWindow {
 public:
     explicit TSettingForm(AppState& app) noexcept
-        : FormWindow(L"TSettingForm", L"設定変更", 417, 359, 12), app_(app) {}
+        : FormWindow(L"TSettingForm", TextRef(IDS_SETTING_CAPTION), 417, 359, 12), app_(app) {}
     ~TSettingForm() override;
 
     bool Create(HWND owner) override;

@@ -105,6 +105,7 @@ Section "Tiledex" SecMain
   File "${STAGE}\tdxhook32.exe"
 !endif
   File "${STAGE}\tiledex.chm"
+  File "${STAGE}\tiledex-en.chm"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Tiledex.lnk" "$INSTDIR\tiledex.exe" "" "$INSTDIR\tiledex.exe" 0
@@ -154,6 +155,7 @@ Section "Uninstall"
   !insertmacro RemoveOrMoveAside "$INSTDIR\tdxhook32.dll"
   Delete "$INSTDIR\tdxhook32.exe"
   Delete "$INSTDIR\tiledex.chm"
+  Delete "$INSTDIR\tiledex-en.chm"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Tiledex.lnk"

@@ -5,30 +5,31 @@
 #include "popup/tdx_main_form.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
 
 struct MenuRow {
     EntryMenuItem Item;
-    const wchar_t* Caption;  // null for a separator
+    int CaptionId;  // 0 for a separator
 };
 
 constexpr MenuRow kMenuRows[] = {
-    {EntryMenuItem::PlayFromStart, L"最初から再生(&P)"},
-    {EntryMenuItem::NextTrack, L"次のトラック(&N)"},
-    {EntryMenuItem::PreviousTrack, L"前のトラック(&V)"},
-    {EntryMenuItem::Eject, L"イジェクト(&E)"},
-    {EntryMenuItem::MarkLine0, nullptr},
-    {EntryMenuItem::Setting, L"設定変更(&R)..."},
-    {EntryMenuItem::ToIcon, L"最少化(&N)"},
-    {EntryMenuItem::ToMax, L"最大化(&X)"},
-    {EntryMenuItem::MarkLine1, nullptr},
-    {EntryMenuItem::CutNetworkDrive, L"切断(&D)"},
-    {EntryMenuItem::Close, L"閉じる(&C)"},
-    {EntryMenuItem::MarkLine2, nullptr},
-    {EntryMenuItem::AllClose, L"全部閉じる(&K)"},
-    {EntryMenuItem::AllToIcon, L"全部最少化(&A)"},
+    {EntryMenuItem::PlayFromStart, IDS_EM_PLAY_FROM_START},
+    {EntryMenuItem::NextTrack, IDS_EM_NEXT_TRACK},
+    {EntryMenuItem::PreviousTrack, IDS_EM_PREVIOUS_TRACK},
+    {EntryMenuItem::Eject, IDS_EM_EJECT},
+    {EntryMenuItem::MarkLine0, 0},
+    {EntryMenuItem::Setting, IDS_EM_SETTING},
+    {EntryMenuItem::ToIcon, IDS_EM_TO_ICON},
+    {EntryMenuItem::ToMax, IDS_EM_TO_MAX},
+    {EntryMenuItem::MarkLine1, 0},
+    {EntryMenuItem::CutNetworkDrive, IDS_EM_CUT_NETWORK_DRIVE},
+    {EntryMenuItem::Close, IDS_EM_CLOSE},
+    {EntryMenuItem::MarkLine2, 0},
+    {EntryMenuItem::AllClose, IDS_EM_ALL_CLOSE},
+    {EntryMenuItem::AllToIcon, IDS_EM_ALL_TO_ICON},
 };
 
 // Win32 menus cannot hide an item: the menu is built afresh with the shown ones.
@@ -38,12 +39,12 @@ UniqueMenu BuildMenu(const EntryMenuState& state) noexcept {
     for (const MenuRow& row : kMenuRows) {
         const EntryMenuItemState& item = state[row.Item];
         if (!item.Shown) continue;
-        if (!row.Caption) {
+        if (row.CaptionId == 0) {
             ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
         ::AppendMenuW(menu.get(), MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED),
-                      static_cast<UINT_PTR>(row.Item), row.Caption);
+                      static_cast<UINT_PTR>(row.Item), Text(row.CaptionId));
     }
     return menu;
 }

@@ -7,6 +7,7 @@
 #include "resident/help_topics.h"
 #include "winbase/app_help.h"
 #include "winbase/late_bound.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
@@ -26,7 +27,8 @@ ProgramHelp::ProgramHelp(std::wstring file) : file_(std::move(file)) {
     file_.assign(path, n);
     const auto dot = file_.find_last_of(L".\\:");
     if (dot != std::wstring::npos && file_[dot] == L'.') file_.erase(dot);
-    file_ += L".chm";
+    // tiledex.chm in Japanese, tiledex-en.chm in English: the language of the texts.
+    file_ += TextLanguage() == UiLanguage::English ? L"-en.chm" : L".chm";
 }
 
 void ProgramHelp::Install() {

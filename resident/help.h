@@ -22,6 +22,7 @@ public:
     // HELP_SETPOPUP_POS, HELP_QUIT (closes the help windows at exit);
     // anything else does nothing. Always false: the default help engine is never called.
     bool Request(UINT command, DWORD_PTR data) noexcept;
+    const std::wstring& File() const noexcept { return file_; }
 
 private:
     std::wstring file_;

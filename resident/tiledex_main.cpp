@@ -28,6 +28,7 @@
 #include "settings/error_display_win.h"
 #include "winbase/file_tests.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -64,7 +65,12 @@ void TTiledexMain::FormCreate() {
     const auto loadIcon = app_.Items.loadIcon;
     app_.Items.loadIcon = [fallback = app_.Items.applicationIcon](std::uint32_t, std::wstring_view,
                                                                   std::int32_t) { return fallback; };
+    // The system's language until tiledex.ini can tell: the moved file is
+    // only found after the migration, which may have a message to show.
+    UseUiLanguage(0);
     RunGuarded(hwnd(), [this] { MigrateOldSettings(hwnd()); });
+    RunGuarded(hwnd(), [this] { app_.Options.Language = ReadLanguageOption(); });
+    UseUiLanguage(app_.Options.Language);
     RunGuarded(hwnd(), [this] {
         ReadProgramItems(app_.Items, app_.Environments, app_.Trays[kProgramTray].Items, -1);
     });
@@ -151,9 +157,13 @@ bool TTiledexMain::CloseOtherWindows(KeepWindow keep) noexcept {
 
 void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
     UnregisterPopupHotKey();
+    // The language takes effect at the next start; written only when changed,
+    // so that a file without the key goes on following the system.
+    const bool languageChanged = newOptions.Language != app_.Options.Language;
     app_.Options = newOptions;
     OptionsChanged();
     WriteOptions(app_.CurrentFileNumber(), app_.Options);
+    if (languageChanged) WriteLanguageOption(app_.Options.Language);
 }
 
 void TTiledexMain::OptionsChanged() noexcept {
@@ -191,9 +201,7 @@ bool TTiledexMain::RegisterPopupHotKey() noexcept {
 void TTiledexMain::ReportTakenHotKey() noexcept {
     // The program stays usable through its icon and the gestures.
     try {
-        const std::wstring text = HotKeyText(app_.Options.VkMod, app_.Options.VkKey) +
-                                  L" は他のプログラムが使用しているため、呼び出しキーに登録できませんでした。\r\n"
-                                  L"通知領域のアイコンとマウス操作はそのまま使えます。";
+        const std::wstring text = FormatText(IDS_HOTKEY_TAKEN, HotKeyText(app_.Options.VkMod, app_.Options.VkKey));
         const ModalScope modal;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
     } catch (...) {
@@ -203,8 +211,7 @@ void TTiledexMain::ReportTakenHotKey() noexcept {
 void TTiledexMain::ReportReadOnlySettings() noexcept {
     // Told once, at start-up: the program goes on with the settings it read.
     try {
-        const std::wstring text = L"設定フォルダ " + SettingsFolder() +
-                                  L" に書き込めないため、設定の変更は保存されません。";
+        const std::wstring text = FormatText(IDS_SETTINGS_READ_ONLY, SettingsFolder());
         const ModalScope modal;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
     } catch (...) {
@@ -374,15 +381,15 @@ void TTiledexMain::ShowTrayMenu() noexcept {
         ::AppendMenuW(menu.get(), flags, kTmSet1 + n, envItemCaption_[n].c_str());
     }
     if (anyEnvironment) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N3
-    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmOption, L"各種設定(&O)...");
-    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmRegist, L"アイコン登録(&R)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmOption, Text(IDS_TM_OPTION));
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmRegist, Text(IDS_TM_REGIST));
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N4
-    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmCondition, L"環境選択/設定(&S)...");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmCondition, Text(IDS_TM_CONDITION));
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N5
-    ::AppendMenuW(menu.get(), MF_STRING, kTmHelp, L"ヘルプ(&H)");
-    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmAbout, L"バージョン情報(&A)...");
+    ::AppendMenuW(menu.get(), MF_STRING, kTmHelp, Text(IDS_TM_HELP));
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmAbout, Text(IDS_TM_ABOUT));
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);  // N2
-    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmExit, L"終了(&X)");
+    ::AppendMenuW(menu.get(), MF_STRING | busy, kTmExit, Text(IDS_TM_EXIT));
 
     POINT p{};
     ::GetCursorPos(&p);
@@ -412,7 +419,7 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
         const int fileNumber = table.FileNumberOfSlot(slot);
         const std::wstring path = SettingsFileName(fileNumber);
         if (!PathExists(path)) {
-            const std::wstring text = L"設定ファイル" + SettingsFileTitle(fileNumber) + L"が見つかりません。";
+            const std::wstring text = FormatText(IDS_SETTINGS_FILE_MISSING, SettingsFileTitle(fileNumber));
             ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK);
             // The loaded environment is gone from the table: what stays loaded
             // must be what a file holds, or later writes put its lists into

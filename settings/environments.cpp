@@ -4,6 +4,7 @@
 
 #include "settings/ini_values.h"
 #include "settings/system_items.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
@@ -19,7 +20,7 @@ int EnvironmentTable::FileNumberOfSlot(int s) const noexcept {
     return IsFileNumber(Slots[0].IniOrder) ? Slots[0].IniOrder : 1;
 }
 
-std::wstring DefaultEnvironmentName(int slot) { return NumberedKey(L"環境", slot); }
+std::wstring DefaultEnvironmentName(int slot) { return FormatText(IDS_ENVIRONMENT_NAME, std::to_wstring(slot)); }
 
 void ReadEnvironments(const SettingsReader& file1, EnvironmentTable& table) {
     for (int s = 1; s <= kMaxEnvironments; ++s) {

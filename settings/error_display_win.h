@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/settings_store.h"
+#include "winbase/ui_text.h"
 #include "winbase/window_base.h"
 
 namespace tdx {
@@ -27,7 +28,7 @@ void RunGuarded(HWND owner, F&& handler) noexcept {
         std::string what = e.what();
         ShowErrorMessage(owner, std::wstring(what.begin(), what.end()));
     } catch (...) {
-        ShowErrorMessage(owner, L"予期しないエラーが発生しました");
+        ShowErrorMessage(owner, Text(IDS_UNEXPECTED_ERROR));
     }
 }
 

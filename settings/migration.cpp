@@ -5,6 +5,7 @@
 #include "settings/ini_values.h"
 #include "settings/options_io.h"
 #include "settings/settings_files.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
@@ -24,14 +25,8 @@ void SetAside(MigrationHost& host, const std::wstring& file) {
 }  // namespace
 
 std::wstring MigrationMessage(std::wstring_view settingsFolder, bool perUserNotice) {
-    std::wstring text = L"設定ファイルを ";
-    text += settingsFolder;
-    text += L" に移動しました。";
-    if (perUserNotice) {
-        text += L"\r\n設定ファイルはログインユーザー毎に持つようになりましたので、"
-                L"\r\n異なるログインユーザーの設定は、そのユーザー名でログインした後で"
-                L"\r\n再度設定しなおしてください。";
-    }
+    std::wstring text = FormatText(IDS_SETTINGS_MOVED, settingsFolder);
+    if (perUserNotice) text += Text(IDS_SETTINGS_PER_USER);
     return text;
 }
 

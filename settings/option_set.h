@@ -28,6 +28,10 @@ struct OptionSet {
     std::int32_t FrameFlag = 1;
     ColorValue TextColor = 0x80000009u;
     ColorValue BackColor = 0x80000002u;
+    // The language of the program's texts, one for every environment: it lives
+    // in tiledex.ini only ("Language" of the Option section, options_io.h) and
+    // is read once at start.
+    std::int32_t Language = 0;
 
     bool operator==(const OptionSet&) const = default;
 };

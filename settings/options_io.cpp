@@ -89,4 +89,12 @@ void WriteOptions(SettingsWriter& store, const OptionSet& options) {
     }
 }
 
+std::int32_t ReadLanguage(const SettingsReader& file1) {
+    return ReadInteger(file1, kOptionSection, kLanguageKey, 0);
+}
+
+void WriteLanguage(SettingsWriter& file1, std::int32_t language) {
+    WriteInteger(file1, kOptionSection, kLanguageKey, language);
+}
+
 }  // namespace tdx

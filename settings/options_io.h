@@ -17,4 +17,11 @@ void ReadOptions(const SettingsReader& store, OptionSet& options);
 // options and lists written together land together.
 void WriteOptions(SettingsWriter& store, const OptionSet& options);
 
+// The "Language" key (0 or missing: the system's language, 1 Japanese, 2
+// English). Not one of the 17: it is the whole program's, kept in tiledex.ini
+// alone, and written only when the user changes it.
+inline constexpr wchar_t kLanguageKey[] = L"Language";
+std::int32_t ReadLanguage(const SettingsReader& file1);
+void WriteLanguage(SettingsWriter& file1, std::int32_t language);
+
 }  // namespace tdx

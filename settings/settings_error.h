@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "winbase/ui_text.h"
+
 namespace tdx {
 
 class SettingsError : public std::runtime_error {
@@ -25,8 +27,8 @@ public:
     enum class Kind { WriteFailed, InvalidType };
 
     AutoRunError(Kind kind, const std::wstring& valueName)
-        : SettingsError(kind == Kind::WriteFailed ? L"'" + valueName + L"' の設定に失敗しました"
-                                                  : L"'" + valueName + L"' のﾃﾞｰﾀ型が不正です"),
+        : SettingsError(kind == Kind::WriteFailed ? FormatText(IDS_AUTORUN_WRITE_FAILED, valueName)
+                                                  : FormatText(IDS_AUTORUN_INVALID_TYPE, valueName)),
           kind_(kind) {}
     Kind GetKind() const noexcept { return kind_; }
 

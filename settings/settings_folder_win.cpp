@@ -117,6 +117,14 @@ void WriteOptions(int fileNumber, const OptionSet& options) {
     file.Commit();
 }
 
+std::int32_t ReadLanguageOption() { return ReadLanguage(ProfileFile(SettingsFileName(1))); }
+
+void WriteLanguageOption(std::int32_t language) {
+    ProfileTransaction file(SettingsFileName(1));
+    WriteLanguage(file, language);
+    file.Commit();
+}
+
 bool Win32Folders::FolderExists(const std::wstring& path) const { return tdx::FolderExists(path); }
 
 void Win32Folders::CreateFolder(const std::wstring& path) {

@@ -33,6 +33,9 @@ std::wstring LoginUserName();
 // cannot be made throws SettingsWriteError and leaves the file as it was.
 void ReadOptions(int fileNumber, OptionSet& options);
 void WriteOptions(int fileNumber, const OptionSet& options);
+// The "Language" key of tiledex.ini.
+std::int32_t ReadLanguageOption();
+void WriteLanguageOption(std::int32_t language);
 
 // Folder questions answered by the file system.
 class Win32Folders final : public FolderSystem {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "winbase/ui_text.h"
+
 namespace tdx {
 
 class SettingsReader {
@@ -37,7 +39,7 @@ public:
     explicit SettingsWriteError(std::wstring fileName)
         : std::runtime_error("settings file not writable"), fileName_(std::move(fileName)) {}
     const std::wstring& FileName() const noexcept { return fileName_; }
-    std::wstring Message() const { return fileName_ + L" に書き込めません"; }
+    std::wstring Message() const { return FormatText(IDS_CANNOT_WRITE_FILE, fileName_); }
 
 private:
     std::wstring fileName_;

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "settings/path_macros.h"
+#include "winbase/ui_text.h"
 
 namespace tdx {
 namespace {
@@ -55,7 +56,7 @@ void ApplyVersionAdjustments(LaunchItem& item, int version) {
             item.IconFileName = L"Tiledex.exe";
             item.IconIndex = 5;
         }
-        if (version >= 1600) item.Title = L"スリープ";
+        if (version >= 1600) item.Title = Text(IDS_SYS_SLEEP);
     } else if (item.ExeFileName == kCdPlayerCommand) {
         if (version >= 1501) item.IconIndex = 6;
     }
@@ -64,17 +65,17 @@ void ApplyVersionAdjustments(LaunchItem& item, int version) {
 }  // namespace
 
 const std::array<DefaultSystemItem, kDefaultSystemItemCount> DefaultSystemItems = {{
-    {L"MyComputer", L"MyComputer", L"マイコンピュータ", -1, 11},
-    {L"NetWork", L"NetWork", L"ネットワークコンピュータ", -1, 11},
-    {L"MyDocument", L"%sysdir%\\mydocs.dll", L"マイドキュメント", 0, 3},
-    {L"ControlPanel", L"ControlPanel", L"コントロールパネル", -1, 11},
-    {L"DeskTop", L"DeskTop", L"デスクトップ", -1, 11},
-    {L"DustBox", L"DustBox", L"ごみ箱", -1, 11},
-    {L"Exit", L"%sysdir%\\Shell32.Dll", L"Windows の終了", 45, 3},
-    {L"Suspend", L"%sysdir%\\Shell32.Dll", L"サスペンド", 25, 3},
-    {L"%InternetExplorer%", L"%InternetExplorer%", L"Internet Explorer", 0, 1},
-    {L"%TiledexDosCommand%", L"%TiledexDosIcon%", L"コマンドプロンプト", 1, 5},
-    {L"CD Player", L"Tiledex.exe", L"簡易 CD プレイヤー", 1, 7},
+    {L"MyComputer", L"MyComputer", IDS_SYS_MYCOMPUTER, -1, 11},
+    {L"NetWork", L"NetWork", IDS_SYS_NETWORK, -1, 11},
+    {L"MyDocument", L"%sysdir%\\mydocs.dll", IDS_SYS_MYDOCUMENT, 0, 3},
+    {L"ControlPanel", L"ControlPanel", IDS_SYS_CONTROLPANEL, -1, 11},
+    {L"DeskTop", L"DeskTop", IDS_SYS_DESKTOP, -1, 11},
+    {L"DustBox", L"DustBox", IDS_SYS_DUSTBOX, -1, 11},
+    {L"Exit", L"%sysdir%\\Shell32.Dll", IDS_SYS_EXIT, 45, 3},
+    {L"Suspend", L"%sysdir%\\Shell32.Dll", IDS_SYS_SUSPEND, 25, 3},
+    {L"%InternetExplorer%", L"%InternetExplorer%", IDS_SYS_BROWSER, 0, 1},
+    {L"%TiledexDosCommand%", L"%TiledexDosIcon%", IDS_SYS_COMMAND_PROMPT, 1, 5},
+    {L"CD Player", L"Tiledex.exe", IDS_SYS_CD_PLAYER, 1, 7},
 }};
 
 int FindSystemItem(const ItemContext& context, const ItemList& items, std::wstring_view target) {
@@ -97,7 +98,7 @@ bool AddDefaultSystemItem(const ItemContext& context, ItemList& items, int row) 
     LaunchItem item;
     item.ExeFileName = context.expandPathMacros(def.ExeFileName);
     item.IconFileName = context.expandPathMacros(def.IconFileName);
-    item.Title = context.expandPathMacros(def.Title);
+    item.Title = context.expandPathMacros(Text(def.TitleId));
     item.IconIndex = def.IconIndex;
     const int version = context.windowsVersion();
     // On the NT family the command interpreter's own icon is its associated one.

@@ -13,7 +13,7 @@ namespace tdx {
 struct DefaultSystemItem {
     std::wstring_view ExeFileName;
     std::wstring_view IconFileName;
-    std::wstring_view Title;
+    int TitleId;  // the default title in the string tables
     std::int32_t IconIndex;
     std::uint32_t Status;
 };

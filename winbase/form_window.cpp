@@ -5,6 +5,7 @@
 #include "winbase/app_help.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 
@@ -14,7 +15,7 @@ bool FormWindow::Create(HWND owner) {
     const int dpi = WindowDpi(owner);
     RECT r{0, 0, ScaleDpi(clientWidth_, dpi), ScaleDpi(clientHeight_, dpi)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    if (!CreateWindowOfClass(className_, caption_, style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    if (!CreateWindowOfClass(className_, ResolveText(caption_), style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                              r.right - r.left, r.bottom - r.top, owner))
         return false;
     MarkModelessDialog(hwnd());

@@ -1,6 +1,7 @@
 #include "winbase/window_base.h"
 
 #include "winbase/dpi_scale.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 
@@ -67,7 +68,7 @@ LRESULT CALLBACK WindowBase::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 
 HWND CreateControl(HWND parent, const ControlSpec& spec) noexcept {
     const int dpi = WindowDpi(parent);
-    HWND control = ::CreateWindowExW(spec.exStyle, spec.className, spec.text,
+    HWND control = ::CreateWindowExW(spec.exStyle, spec.className, ResolveText(spec.text),
                                      spec.style | WS_CHILD, ScaleDpi(spec.x, dpi),
                                      ScaleDpi(spec.y, dpi), ScaleDpi(spec.width, dpi),
                                      ScaleDpi(spec.height, dpi), parent,

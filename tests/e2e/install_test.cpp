@@ -85,7 +85,8 @@ TEST(Installer, SilentInstallRunsAndSilentUninstallRemovesAllButTheSettings) {
     if (!keepExisted) std::ofstream(keep) << "[Option]\n";
 
     ASSERT_EQ(RunToEnd(installer, L"/S /AUTORUN"), 0);
-    for (const wchar_t* name : {L"tiledex.exe", L"tdxhook.dll", L"tiledex.chm", L"uninstall.exe"})
+    for (const wchar_t* name :
+         {L"tiledex.exe", L"tdxhook.dll", L"tiledex.chm", L"tiledex-en.chm", L"uninstall.exe"})
         EXPECT_TRUE(fs::exists(installDir / name)) << name;
     EXPECT_FALSE(fs::exists(installDir / L"tiledex.portable")) << "an installed copy keeps per-user settings";
     EXPECT_TRUE(fs::exists(shortcut));

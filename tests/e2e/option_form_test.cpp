@@ -150,7 +150,10 @@ TEST(OptionForm, EveryPageAndChoiceIsReachedByKeyboardAndOkStoresWhatIsShown) {
     EXPECT_TRUE(WaitUntil([&] { return options.Checked(kOptAutoRunCheckId); }));
     PressKeys({VK_SPACE});  // left off: the bed's Run key stays as it was
     ASSERT_TRUE(WaitUntil([&] { return !options.Checked(kOptAutoRunCheckId); }));
-    // Forward from Cancel comes round to the strip; Ctrl+Tab goes round to Key.
+    // On to the language list, OK and Cancel; forward from Cancel comes round
+    // to the strip; Ctrl+Tab goes round to Key.
+    PressKeys({VK_TAB});
+    ASSERT_TRUE(options.FocusOn(kOptLanguageComboId));
     PressKeys({VK_TAB});
     PressKeys({VK_TAB});
     ASSERT_TRUE(options.FocusOn(IDCANCEL));

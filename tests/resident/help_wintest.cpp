@@ -18,6 +18,7 @@
 #include "resident/help_topics.h"
 #include "winbase/app_help.h"
 #include "winbase/message_pump.h"
+#include "winbase/ui_text_win.h"
 
 namespace tdx {
 namespace {
@@ -86,13 +87,16 @@ TEST_F(HelpKeyTest, TheItemEditorsDirectKeyBoxTakesF1AsAKey) {
 }
 
 TEST(HelpFile, EveryTopicIsCompiledInAndTheViewerOpensOnIt) {
-    std::ifstream in(std::filesystem::path(BesideTest(L"tiledex.chm")), std::ios::binary);
-    ASSERT_TRUE(in) << "the help file is built beside the tests";
-    const std::string chm((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    for (const HelpTopic& topic : kHelpTopics) {
-        const std::wstring page(topic.page);
-        EXPECT_NE(chm.find("/" + std::string(page.begin(), page.end())), std::string::npos)
-            << "context " << topic.context;
+    // Both languages' help files hold every topic F1 can ask for.
+    for (const wchar_t* name : {L"tiledex.chm", L"tiledex-en.chm"}) {
+        std::ifstream in(std::filesystem::path(BesideTest(name)), std::ios::binary);
+        ASSERT_TRUE(in) << "the help files are built beside the tests";
+        const std::string chm((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (const HelpTopic& topic : kHelpTopics) {
+            const std::wstring page(topic.page);
+            EXPECT_NE(chm.find("/" + std::string(page.begin(), page.end())), std::string::npos)
+                << "context " << topic.context;
+        }
     }
 
     ProgramHelp help(BesideTest(L"tiledex.chm"));
@@ -110,6 +114,15 @@ TEST(HelpFile, EveryTopicIsCompiledInAndTheViewerOpensOnIt) {
     help.Request(HELP_QUIT, 0);
     ProcessPendingMessages();
     EXPECT_FALSE(::IsWindow(viewer));
+}
+
+TEST(HelpFile, TheLanguageInUseChoosesTheFile) {
+    UseUiLanguage(static_cast<int>(UiLanguage::English));
+    const ProgramHelp english;
+    UseUiLanguage(static_cast<int>(UiLanguage::Japanese));
+    const ProgramHelp japanese;
+    EXPECT_EQ(english.File(), BesideTest(L"win_tests-en.chm"));
+    EXPECT_EQ(japanese.File(), BesideTest(L"win_tests.chm"));
 }
 
 }  // namespace
