@@ -184,6 +184,21 @@ void TTdxMainForm::PreparePopup() noexcept {
     ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Only now are the windows asked for their icons: the answers come in with
+    // the messages that follow, and a cell whose icon changed is drawn again.
+    try {
+        taskIcons_.Refresh(app_.Trays[kTaskTray].Items, [this](HWND window, HICON icon) {
+            if (!icon) icon = ApplicationIcon();
+            auto& tasks = app_.Trays[kTaskTray].Items;
+            for (std::size_t i = 0; i < tasks.size(); ++i) {
+                if (tasks[i].Window != window || tasks[i].Icon == icon) continue;
+                tasks[i].Icon = icon;
+                RepaintCell(kTaskTray, static_cast<std::int32_t>(i));
+            }
+        });
+    } catch (...) {
+        // Out of memory: the icons shown stay until the next show.
+    }
     // A screen reader names the cell under the cursor as soon as the popup is up.
     PaintBoxOf(nav_.ActiveTray).NotifyFocus(app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
 }
@@ -207,7 +222,9 @@ AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
 
 void TTdxMainForm::RefreshTaskList() noexcept {
     try {
-        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
+        // No window is asked anything here: a program slow to answer would
+        // hold the popup back. The icons known from earlier answers are used.
+        app_.Trays[kTaskTray].Items = taskIcons_.Collect(residentMain_, ApplicationIcon());
     } catch (...) {
         // Out of memory: show no tasks rather than a half-built list.
         app_.Trays[kTaskTray].Items.clear();

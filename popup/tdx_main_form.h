@@ -14,6 +14,7 @@
 #include "popup/entry_menu_rules.h"
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
+#include "popup/task_icon_cache_win.h"
 #include "popup/tray_painter.h"
 #include "popup/app_state.h"
 #include "winbase/unique_handle.h"
@@ -138,6 +139,7 @@ private:
     AppState& app_;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;
+    TaskIconCache taskIcons_;
     NavigationState nav_;
     TrayLayout layout_;
     bool laidOut_ = false;
