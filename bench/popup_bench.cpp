@@ -217,14 +217,14 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
     WriteBenchSettings(appData);
 
     Process helper;
-    if (!helper.Start(dir / L"task_windows.exe", hang ? L"Bench 60 hang" : L"Bench 60")) return false;
+    if (!helper.Start(dir / L"task_windows.exe", hang ? L"Bench 60 hang" : L"Bench 60")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", L"Bench 1") != nullptr; },
                  std::chrono::seconds(20)))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
     ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     Process tiledex;
-    if (!tiledex.Start(dir / L"tiledex.exe", L"")) return false;
+    if (!tiledex.Start(dir / L"tiledex.exe", L"")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     HWND main = nullptr;
     HWND popup = nullptr;
     WaitFor([&] {
@@ -232,12 +232,12 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
         return main && popup;
     }, std::chrono::seconds(20));
-    if (!popup) return false;
+    if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
     // The first show tells where everything goes; it is not timed.
     PressKeys({VK_CONTROL, VK_MENU, 'J'});
     if (!WaitFor([&] { return ::IsWindowVisible(popup) != FALSE; }, std::chrono::seconds(10)))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(500);
     out.popup = ScreenRectOf(popup);
     const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
@@ -274,17 +274,17 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
 bool RunFloor(int shows, const RECT& size, bool enumerate, std::vector<double>& times,
               double& privateKb) {
     Process helper;
-    if (!helper.Start(ExeDir() / L"task_windows.exe", L"Bench 60")) return false;
+    if (!helper.Start(ExeDir() / L"task_windows.exe", L"Bench 60")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", L"Bench 1") != nullptr; },
                  std::chrono::seconds(20)))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     Process floor;
     const int width = size.right - size.left;
     const int height = size.bottom - size.top;
     if (!floor.Start(ExeDir() / L"popup_floor.exe", std::to_wstring(width) + L" " +
                                                         std::to_wstring(height) +
                                                         (enumerate ? L" enum" : L"")))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     HWND main = nullptr;
     HWND popup = nullptr;
     WaitFor([&] {
@@ -292,9 +292,9 @@ bool RunFloor(int shows, const RECT& size, bool enumerate, std::vector<double>& 
         popup = FindWindowOfProcess(L"TdxFloorPopup", floor.Id());
         return main && popup;
     }, std::chrono::seconds(20));
-    if (!popup) return false;
+    if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(300);
-    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF face = RGB(3, 130, 5);  // popup_floor.cpp's fill
     // Same placement as the popup: centred on the primary screen.
     const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
