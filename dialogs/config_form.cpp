@@ -15,6 +15,7 @@
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
 #include "winbase/error_display.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
@@ -42,7 +43,9 @@ TConfigForm::~TConfigForm() {
 bool TConfigForm::Create(HWND owner) {
     if (!FormWindow::Create(owner)) return false;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    const auto initControls = CommonControlsFunction<decltype(&::InitCommonControlsEx)>("InitCommonControlsEx");
+    if (!initControls) return false;
+    initControls(&icc);
     digits_ = KeyboardShiftedDigits();
     return CreateControls();
 }
@@ -409,10 +412,14 @@ void TConfigForm::pmDeleteClick() noexcept {
 
 std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& path) noexcept {
     // The shell link object needs COM on this thread; a nested initialisation is counted.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    static const auto initialize = LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    static const auto uninitialize = LateBound<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    static const auto create = LateBound<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+    if (!initialize || !uninitialize || !create) return std::nullopt;
+    const HRESULT com = initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     std::optional<ShortcutTarget> target;
     IShellLinkW* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+    if (SUCCEEDED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                      reinterpret_cast<void**>(&link)))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
@@ -432,7 +439,7 @@ std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& p
         }
         link->Release();
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
+    if (SUCCEEDED(com)) uninitialize();
     return target;
 }
 

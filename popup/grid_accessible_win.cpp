@@ -7,8 +7,11 @@
 namespace tdx {
 namespace {
 
+// Only a screen reader ever asks for these: the automation library is bound
+// at its first question (oleacc, which answers it, needs it loaded anyway).
 BSTR MakeBstr(const std::wstring& text) noexcept {
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    static const auto allocate = LateBound<decltype(&::SysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen");
+    return allocate ? allocate(text.data(), static_cast<UINT>(text.size())) : nullptr;
 }
 
 HRESULT TextResult(const std::wstring& text, BSTR* out) noexcept {
@@ -19,8 +22,10 @@ HRESULT TextResult(const std::wstring& text, BSTR* out) noexcept {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// What VariantInit does; binding the automation library for it is not worth it.
+void Empty(VARIANT* out) noexcept { out->vt = VT_EMPTY; }
+
 void SetChild(VARIANT* out, int cell) noexcept {
-    ::VariantInit(out);
     out->vt = VT_I4;
     out->lVal = cell + 1;
 }
@@ -119,7 +124,7 @@ HRESULT GridAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
     if (!role) return E_INVALIDARG;
     int cell = 0;
     if (!CellOf(child, cell)) return E_INVALIDARG;
-    ::VariantInit(role);
+    Empty(role);
     role->vt = VT_I4;
     role->lVal = cell < 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM;
     return S_OK;
@@ -130,7 +135,7 @@ HRESULT GridAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
     int cell = 0;
     AccessibleGrid grid;
     if (!CellOf(child, cell) || !box_->Describe(grid)) return E_INVALIDARG;
-    ::VariantInit(state);
+    Empty(state);
     state->vt = VT_I4;
     long flags = ::IsWindowVisible(box_->GridWindow()) ? 0 : STATE_SYSTEM_INVISIBLE;
     if (cell >= 0) {
@@ -150,7 +155,7 @@ HRESULT GridAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) n
 
 HRESULT GridAccessible::get_accFocus(VARIANT* child) noexcept {
     if (!child) return E_INVALIDARG;
-    ::VariantInit(child);
+    Empty(child);
     AccessibleGrid grid;
     if (!box_ || !box_->Describe(grid)) return CO_E_OBJNOTCONNECTED;
     if (grid.focused < 0) return S_FALSE;
@@ -185,7 +190,7 @@ HRESULT GridAccessible::accLocation(long* left, long* top, long* width, long* he
 
 HRESULT GridAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) noexcept {
     if (!end) return E_INVALIDARG;
-    ::VariantInit(end);
+    Empty(end);
     int cell = 0;
     AccessibleGrid grid;
     if (!CellOf(start, cell) || !box_->Describe(grid)) return E_INVALIDARG;
@@ -209,7 +214,7 @@ HRESULT GridAccessible::accNavigate(long direction, VARIANT start, VARIANT* end)
 
 HRESULT GridAccessible::accHitTest(long x, long y, VARIANT* child) noexcept {
     if (!child) return E_INVALIDARG;
-    ::VariantInit(child);
+    Empty(child);
     AccessibleGrid grid;
     if (!box_ || !box_->Describe(grid)) return CO_E_OBJNOTCONNECTED;
     const POINT p{x, y};
@@ -245,7 +250,10 @@ LRESULT AccessibleResult(GridAccessible& object, WPARAM wParam) noexcept {
     if (!fromObject) return 0;
     // The object reaches the screen reader through COM marshalling, which needs
     // COM on this thread; kept for the life of the process, like the thread.
-    static const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    static const HRESULT com = [] {
+        const auto initialize = LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        return initialize ? initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : E_FAIL;
+    }();
     (void)com;
     const LRESULT result = fromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(&object));
     return result > 0 ? result : 0;

@@ -16,6 +16,7 @@
 #include "settings/keyboard_digits.h"
 #include "settings/system_items.h"
 #include "winbase/dpi_scale.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
@@ -67,8 +68,10 @@ std::optional<std::wstring> EnvironmentValue(std::wstring_view name) {
 // The shell may hand a file to an extension that needs COM on this thread. Kept
 // for the life of the process, like the thread itself.
 void EnsureComForShell() noexcept {
-    static const HRESULT initialized =
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    static const HRESULT initialized = [] {
+        const auto initialize = LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        return initialize ? initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : E_FAIL;
+    }();
     (void)initialized;
 }
 

@@ -10,6 +10,7 @@
 
 #include "settings/item_icons_win.h"
 #include "settings/path_macros_win.h"
+#include "winbase/late_bound.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
@@ -36,7 +37,12 @@ DWORD WINAPI LoadIcons(void* parameter) {
     const std::unique_ptr<Job> job(static_cast<Job*>(parameter));
     IconLoader::Run& run = *job->run;
     // Shell icon handlers are COM objects of an apartment of their own.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Bound here, not at start-up: only a thread with icons to load needs COM.
+    static const auto initialize = LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    static const auto uninitialize = LateBound<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    const HRESULT com = initialize && uninitialize
+                            ? initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                            : E_FAIL;
     for (const IconRequest& request : job->requests) {
         if (run.cancelled) break;
         HICON icon = nullptr;
@@ -56,7 +62,7 @@ DWORD WINAPI LoadIcons(void* parameter) {
             delete message;
         }
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
+    if (SUCCEEDED(com)) uninitialize();
     return 0;
 }
 
