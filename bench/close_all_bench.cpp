@@ -1,5 +1,4 @@
-// Close-all over 60 helper windows: tiledex.exe asked by Shift+Ctrl and a right
-// click, without and with one more window whose thread does not answer, against
+// Close-all over 60 helper windows: tiledex.exe asked by Shift+Delete, without and with one more window whose thread does not answer, against
 // a floor that sends SC_CLOSE to the same 60 windows itself.
 //   close_all_bench.exe [runs]
 #include <windows.h>
@@ -66,10 +65,18 @@ private:
 
 std::wstring Title(int i) { return L"Close " + std::to_wstring(i); }
 
-bool AllGone() {
+int Remaining() {
+    int left = 0;
     for (int i = 1; i <= kWindows; ++i)
-        if (::FindWindowW(L"TdxTaskWindow", Title(i).c_str())) return false;
-    return true;
+        if (::FindWindowW(L"TdxTaskWindow", Title(i).c_str())) ++left;
+    return left;
+}
+
+bool AllGone() { return Remaining() == 0; }
+
+double Failed(const char* why) {
+    std::fprintf(stderr, "%s (%d of %d windows left)\n", why, Remaining(), kWindows);
+    return -1;
 }
 
 bool StartHelper(Process& helper, bool hang) {
@@ -79,12 +86,21 @@ bool StartHelper(Process& helper, bool hang) {
     if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", Title(1).c_str()) != nullptr; },
                  std::chrono::seconds(20)))
         return false;
+    // The helper stacks its windows after making them, each taking the
+    // foreground in turn; the last is "Close 1". Until it has the foreground the
+    // helper may still take it from the popup.
+    const auto settled = [] {
+        HWND first = ::FindWindowW(L"TdxTaskWindow", Title(1).c_str());
+        return first && ::GetForegroundWindow() == first;
+    };
+    if (!WaitFor(settled, std::chrono::seconds(20))) return false;
     if (hang) {
         HWND hung = ::FindWindowW(L"TdxTaskWindow", L"Close hung");
         // First in the Task tray, where it would hold an unbounded loop longest.
         ::SetWindowPos(hung, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ::SetWindowPos(::FindWindowW(L"TdxTaskWindow", Title(1).c_str()), HWND_TOP, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE);
+        if (!WaitFor(settled, std::chrono::seconds(20))) return false;
         ::PostMessageW(hung, WM_APP, 0, 0);
         ::Sleep(200);
     }
@@ -123,32 +139,29 @@ double TiledexRun(bool hang) {
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
         return popup && FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
     }, std::chrono::seconds(20));
-    if (!popup) return -1;
-    PressKeys({VK_CONTROL, VK_MENU, 'J'});
-    if (!WaitFor([&] { return ::IsWindowVisible(popup) != FALSE; }, std::chrono::seconds(10))) return -1;
-    ::Sleep(500);
-    RECT box{};
-    ::GetWindowRect(::GetDlgItem(popup, 111), &box);
-    // The press carries its position, so it lands on the tray wherever the
-    // pointer was.
-    const LONG x = (box.left + 20) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    const LONG y = (box.top + 20) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-    ::SetCursorPos(box.left + 20, box.top + 20);
-    ::Sleep(200);
-
-    INPUT in[6]{};
-    in[0].type = in[1].type = in[4].type = in[5].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[5].ki.wVk = VK_SHIFT;
-    in[1].ki.wVk = in[4].ki.wVk = VK_CONTROL;
-    in[4].ki.dwFlags = in[5].ki.dwFlags = KEYEVENTF_KEYUP;
-    in[2].type = in[3].type = INPUT_MOUSE;
-    in[2].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[3].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[2].mi.dx = in[3].mi.dx = x;
-    in[2].mi.dy = in[3].mi.dy = y;
+    if (!popup) return Failed("tiledex did not start");
+    // Just after start-up the popup was seen to lose the foreground within half
+    // a second of being shown (nothing in front, the popup hidden by its own
+    // deactivation), leaving Shift+Delete to nobody: show it until it stays.
+    bool shown = false;
+    for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
+        if (::IsWindowVisible(popup)) {
+            PressKeys({VK_ESCAPE});
+            WaitFor([&] { return !::IsWindowVisible(popup); }, std::chrono::seconds(5));
+        }
+        PressKeys({VK_CONTROL, VK_MENU, 'J'});
+        shown = WaitFor([&] { return ::GetForegroundWindow() == popup; }, std::chrono::seconds(5));
+        ::Sleep(500);
+        shown = shown && ::GetForegroundWindow() == popup && ::IsWindowVisible(popup);
+    }
+    if (!shown) return Failed("the popup did not stay in front");
+    // Shift+Delete asks for close-all from the keyboard. The chord with a right
+    // click did too, but the click moved the pointer, and Wine then took the
+    // modifier keys' state from the X server, which never saw them: now and then
+    // the press came as a plain right click and nothing was closed.
     const auto start = Clock::now();
-    ::SendInput(6, in, sizeof(INPUT));
-    if (!WaitFor(AllGone, std::chrono::seconds(60))) return -1;
+    PressKeys({VK_SHIFT, VK_DELETE});
+    if (!WaitFor(AllGone, std::chrono::seconds(60))) return Failed("close-all did not close every window");
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
@@ -161,6 +174,9 @@ double Median(std::vector<double> v) {
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    // Clear of where the popup and the windows open: a window mapped under the
+    // pointer makes Wine read the keys' state from the X server.
+    ::SetCursorPos(1, 1);
     struct Case {
         const char* name;
         std::function<double()> run;
@@ -187,6 +203,8 @@ int wmain(int argc, wchar_t** argv) {
         const double m = Median(c.totals);
         std::printf("%-38s %11.1f %13.2f %9.1f\n", c.name, m, m / kWindows, m - floor);
     }
-    std::printf("goal: hung case <= floor + one time-out (%.0f ms)\n", floor + 2000.0);
+    // Each close waits for the closed window's program, a hung one included:
+    // the hung case may cost the plain case and one time-out more, not more.
+    std::printf("goal: hung case <= plain case + one time-out (%.0f ms)\n", Median(cases[1].totals) + 2000.0);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Hotkey to a fully painted popup: tiledex.exe with 100 Program entries and 60
-// open windows, against a floor program that shows a window of the same size
-// painted with one solid fill, measured in one run; then the same with one more
-// window whose thread does not answer.
+// open windows, against two floors with the same windows open, measured in one
+// run: a program that shows a window of the same size painted with one solid
+// fill, and the same after walking the windows as a task switcher must; then
+// Tiledex again with one more window whose thread does not answer.
 //   popup_bench.exe [shows]
 #include <windows.h>
 #include <psapi.h>
@@ -216,14 +217,14 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
     WriteBenchSettings(appData);
 
     Process helper;
-    if (!helper.Start(dir / L"task_windows.exe", hang ? L"Bench 60 hang" : L"Bench 60")) return false;
+    if (!helper.Start(dir / L"task_windows.exe", hang ? L"Bench 60 hang" : L"Bench 60")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", L"Bench 1") != nullptr; },
                  std::chrono::seconds(20)))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
     ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     Process tiledex;
-    if (!tiledex.Start(dir / L"tiledex.exe", L"")) return false;
+    if (!tiledex.Start(dir / L"tiledex.exe", L"")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     HWND main = nullptr;
     HWND popup = nullptr;
     WaitFor([&] {
@@ -231,12 +232,12 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
         return main && popup;
     }, std::chrono::seconds(20));
-    if (!popup) return false;
+    if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
     // The first show tells where everything goes; it is not timed.
     PressKeys({VK_CONTROL, VK_MENU, 'J'});
     if (!WaitFor([&] { return ::IsWindowVisible(popup) != FALSE; }, std::chrono::seconds(10)))
-        return false;
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(500);
     out.popup = ScreenRectOf(popup);
     const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
@@ -268,13 +269,22 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
     return static_cast<int>(out.times.size()) == shows;
 }
 
-bool RunFloor(int shows, const RECT& size, std::vector<double>& times, double& privateKb) {
+// A floor run with the same 60 windows open as Tiledex had; `enumerate` makes
+// the floor walk them before it shows its window.
+bool RunFloor(int shows, const RECT& size, bool enumerate, std::vector<double>& times,
+              double& privateKb) {
+    Process helper;
+    if (!helper.Start(ExeDir() / L"task_windows.exe", L"Bench 60")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
+    if (!WaitFor([] { return ::FindWindowW(L"TdxTaskWindow", L"Bench 1") != nullptr; },
+                 std::chrono::seconds(20)))
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     Process floor;
     const int width = size.right - size.left;
     const int height = size.bottom - size.top;
-    if (!floor.Start(ExeDir() / L"popup_floor.exe",
-                     std::to_wstring(width) + L" " + std::to_wstring(height)))
-        return false;
+    if (!floor.Start(ExeDir() / L"popup_floor.exe", std::to_wstring(width) + L" " +
+                                                        std::to_wstring(height) +
+                                                        (enumerate ? L" enum" : L"")))
+        { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     HWND main = nullptr;
     HWND popup = nullptr;
     WaitFor([&] {
@@ -282,9 +292,9 @@ bool RunFloor(int shows, const RECT& size, std::vector<double>& times, double& p
         popup = FindWindowOfProcess(L"TdxFloorPopup", floor.Id());
         return main && popup;
     }, std::chrono::seconds(20));
-    if (!popup) return false;
+    if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(300);
-    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF face = RGB(3, 130, 5);  // popup_floor.cpp's fill
     // Same placement as the popup: centred on the primary screen.
     const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
@@ -295,6 +305,7 @@ bool RunFloor(int shows, const RECT& size, std::vector<double>& times, double& p
     ::Sleep(500);
     privateKb = floor.PrivateKb();
     floor.Stop(main);
+    helper.Stop();
     return static_cast<int>(times.size()) == shows;
 }
 
@@ -322,21 +333,34 @@ int main(int argc, char** argv) {
     }
     std::vector<double> floorTimes;
     double floorKb = 0;
-    if (!RunFloor(shows, plain.popup, floorTimes, floorKb)) {
+    if (!RunFloor(shows, plain.popup, false, floorTimes, floorKb)) {
         std::fprintf(stderr, "floor run failed\n");
+        return 1;
+    }
+    std::vector<double> enumTimes;
+    double enumKb = 0;
+    if (!RunFloor(shows, plain.popup, true, enumTimes, enumKb)) {
+        std::fprintf(stderr, "enumeration floor run failed\n");
         return 1;
     }
 
     const Stats floor = Summarise(floorTimes);
+    const Stats enumFloor = Summarise(enumTimes);
     const Stats base = Summarise(plain.times);
     const Stats withHung = Summarise(hung.times);
     std::printf("Hotkey -> popup visible and painted (%ld x %ld), 100 Program entries, 60 windows\n",
                 plain.popup.right - plain.popup.left, plain.popup.bottom - plain.popup.top);
+    std::printf("against the bare floor (goal: median <= 1.5x, p95 <= 2x)\n");
     std::printf("%-44s %9s %9s %9s %9s %5s\n", "case", "median ms", "p95 ms", "med/floor",
                 "p95/floor", "shows");
     PrintRow("floor: same window, one solid fill", floor, floor);
+    PrintRow("floor + EnumWindows checks, no icons", enumFloor, floor);
     PrintRow("tiledex", base, floor);
     PrintRow("tiledex + 1 hung window", withHung, floor);
+    std::printf("against the enumeration floor (goal: median <= 1.2x, p95 <= 1.5x)\n");
+    PrintRow("floor + EnumWindows checks, no icons", enumFloor, enumFloor);
+    PrintRow("tiledex", base, enumFloor);
+    PrintRow("tiledex + 1 hung window", withHung, enumFloor);
     std::printf("hung / plain: median %.2fx, p95 %.2fx\n",
                 base.median > 0 ? withHung.median / base.median : 0.0,
                 base.p95 > 0 ? withHung.p95 / base.p95 : 0.0);

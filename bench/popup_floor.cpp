@@ -1,15 +1,32 @@
-// The floor for the popup benchmark: a resident program whose hotkey shows a
+// The floors for the popup benchmark: a resident program whose hotkey shows a
 // borderless window of the popup's size painted with one solid fill. Nothing is
-// enumerated, laid out or drawn cell by cell.
-//   popup_floor.exe WIDTH HEIGHT
+// laid out or drawn cell by cell; with "enum", the hotkey first walks the
+// top-level windows as any task switcher must (visibility, owner, style and
+// title, no icons), so that the cost of listing them has a floor of its own.
+//   popup_floor.exe WIDTH HEIGHT [enum]
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
 HWND g_popup = nullptr;
+bool g_enumerate = false;
+std::vector<std::wstring> g_titles;
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM) {
+    if ((::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) == 0) return TRUE;
+    const LONG exStyle = ::GetWindowLongW(window, GWL_EXSTYLE);
+    if (::GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+    if (exStyle != 0 && (exStyle & WS_EX_WINDOWEDGE) == 0) return TRUE;
+    wchar_t title[255]{};
+    const int length = ::InternalGetWindowText(window, title, 255);
+    if (length > 0) g_titles.emplace_back(title, static_cast<std::size_t>(length));
+    return TRUE;
+}
 
 LRESULT CALLBACK PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -20,7 +37,10 @@ LRESULT CALLBACK PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) 
         HDC dc = ::BeginPaint(window, &ps);
         RECT r;
         ::GetClientRect(window, &r);
-        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+        // A colour nothing else on the screen has, so that the benchmark never
+        // mistakes the windows behind for the floor's.
+        static HBRUSH fill = ::CreateSolidBrush(RGB(3, 130, 5));
+        ::FillRect(dc, &r, fill);
         ::EndPaint(window, &ps);
         return 0;
     }
@@ -44,6 +64,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         ::SetForegroundWindow(window);
+        if (g_enumerate) {
+            g_titles.clear();
+            ::EnumWindows(ListWindow, 0);
+        }
         RECT r;
         ::GetWindowRect(g_popup, &r);
         const int w = r.right - r.left;
@@ -51,9 +75,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetWindowPos(g_popup, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                        (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Shown as the popup is: the foreground first, then on top of every
+        // other window (the benchmark's 60 windows among them).
         ::SetForegroundWindow(g_popup);
-        ::ShowWindow(g_popup, SW_SHOW);
-        ::BringWindowToTop(g_popup);
+        ::SetWindowPos(g_popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         ::RedrawWindow(g_popup, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return 0;
     }
@@ -76,6 +101,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     const int width = argc > 1 ? _wtoi(argv[1]) : 298;
     const int height = argc > 2 ? _wtoi(argv[2]) : 216;
+    g_enumerate = argc > 3 && std::wstring(argv[3]) == L"enum";
     ::LocalFree(argv);
 
     WNDCLASSW wc{};

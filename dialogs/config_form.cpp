@@ -19,6 +19,7 @@
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
 #include "winbase/ui_text_win.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
@@ -46,7 +47,9 @@ TConfigForm::~TConfigForm() {
 bool TConfigForm::Create(HWND owner) {
     if (!FormWindow::Create(owner)) return false;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    const auto initControls = CommonControlsFunction<decltype(&::InitCommonControlsEx)>("InitCommonControlsEx");
+    if (!initControls) return false;
+    initControls(&icc);
     digits_ = KeyboardShiftedDigits();
     return CreateControls();
 }
@@ -415,8 +418,7 @@ std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& p
     const ComApartment com;
     std::optional<ShortcutTarget> target;
     ComPtr<IShellLinkW> link;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     link.Receive()))) {
+    if (SUCCEEDED(CreateComObject(CLSID_ShellLink, IID_IShellLinkW, link))) {
         ComPtr<IPersistFile> file;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Receive()))) {
             wchar_t resolved[MAX_PATH]{}, arguments[MAX_PATH]{}, folder[MAX_PATH]{};

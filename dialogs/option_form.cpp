@@ -130,8 +130,11 @@ LRESULT CALLBACK PageForwardProc(HWND tab, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
         return ::SendMessageW(::GetParent(tab), msg, wParam, lParam);
-    default:
-        return ::DefSubclassProc(tab, msg, wParam, lParam);
+    default: {
+        // Bound before the subclass was installed (Create checks it).
+        static const auto defaultProc = CommonControlsFunction<decltype(&::DefSubclassProc)>("DefSubclassProc");
+        return defaultProc(tab, msg, wParam, lParam);
+    }
     }
 }
 
@@ -145,7 +148,11 @@ HWND TOptionForm::Item(int id) const noexcept {
 bool TOptionForm::Create(HWND owner) {
     if (!FormWindow::Create(owner)) return false;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    const auto initControls = CommonControlsFunction<decltype(&::InitCommonControlsEx)>("InitCommonControlsEx");
+    const auto subclass = CommonControlsFunction<decltype(&::SetWindowSubclass)>("SetWindowSubclass");
+    if (!initControls || !subclass || !CommonControlsFunction<decltype(&::DefSubclassProc)>("DefSubclassProc"))
+        return false;
+    initControls(&icc);
     formFont_ = DialogFont(hwnd(), 15);
     pageFont_ = DialogFont(hwnd(), 13);
 
@@ -164,7 +171,7 @@ bool TOptionForm::Create(HWND owner) {
     ::GetClientRect(tab, &page);
     TabCtrl_AdjustRect(tab, FALSE, &page);
 
-    ::SetWindowSubclass(tab, PageForwardProc, 1, 0);
+    subclass(tab, PageForwardProc, 1, 0);
     for (const PageControl& row : kPages) {
         if (&row == &tabRow) continue;
         HWND control = CreateControl(row.page >= 0 ? tab : hwnd(), row.control);

@@ -19,6 +19,7 @@
 #include "winbase/dpi_scale.h"
 #include "settings/error_display_win.h"
 #include "winbase/ui_text_win.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
@@ -124,7 +125,9 @@ LRESULT CALLBACK SettingEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lPar
     default:
         break;
     }
-    return ::DefSubclassProc(edit, msg, wParam, lParam);
+    // Bound before the subclass was installed (Create checks it).
+    static const auto defaultProc = CommonControlsFunction<decltype(&::DefSubclassProc)>("DefSubclassProc");
+    return defaultProc(edit, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK IconScrollBoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -226,7 +229,9 @@ bool TSettingForm::Create(HWND owner) {
     font_ = DialogFont(hwnd(), 12);
     if (!CreateControls(hwnd(), kLayout, font_.get())) return false;
     ::SetWindowLongPtrW(Item(kSettingIconScrollBoxId), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    for (int id : kEditIds) ::SetWindowSubclass(Item(id), SettingEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    const auto subclass = CommonControlsFunction<decltype(&::SetWindowSubclass)>("SetWindowSubclass");
+    if (!subclass || !CommonControlsFunction<decltype(&::DefSubclassProc)>("DefSubclassProc")) return false;
+    for (int id : kEditIds) subclass(Item(id), SettingEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     // Titles, arguments and paths are typed in any language.
     for (int id : {kSettingTitleEditId, kSettingIconEditId, kSettingExeEditId, kSettingArgumentEditId,
                    kSettingDirectoryEditId})

@@ -8,8 +8,11 @@
 namespace tdx {
 namespace {
 
+// Only a screen reader ever asks for these: the automation library is bound
+// at its first question (oleacc, which answers it, needs it loaded anyway).
 BSTR MakeBstr(const std::wstring& text) noexcept {
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    static const auto allocate = LateBound<decltype(&::SysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen");
+    return allocate ? allocate(text.data(), static_cast<UINT>(text.size())) : nullptr;
 }
 
 HRESULT TextResult(const std::wstring& text, BSTR* out) noexcept {
@@ -20,8 +23,10 @@ HRESULT TextResult(const std::wstring& text, BSTR* out) noexcept {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// What VariantInit does; binding the automation library for it is not worth it.
+void Empty(VARIANT* out) noexcept { out->vt = VT_EMPTY; }
+
 void SetChild(VARIANT* out, int cell) noexcept {
-    ::VariantInit(out);
     out->vt = VT_I4;
     out->lVal = cell + 1;
 }
@@ -120,7 +125,7 @@ HRESULT GridAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
     if (!role) return E_INVALIDARG;
     int cell = 0;
     if (!CellOf(child, cell)) return E_INVALIDARG;
-    ::VariantInit(role);
+    Empty(role);
     role->vt = VT_I4;
     role->lVal = cell < 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM;
     return S_OK;
@@ -131,7 +136,7 @@ HRESULT GridAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
     int cell = 0;
     AccessibleGrid grid;
     if (!CellOf(child, cell) || !box_->Describe(grid)) return E_INVALIDARG;
-    ::VariantInit(state);
+    Empty(state);
     state->vt = VT_I4;
     long flags = ::IsWindowVisible(box_->GridWindow()) ? 0 : STATE_SYSTEM_INVISIBLE;
     if (cell >= 0) {
@@ -151,7 +156,7 @@ HRESULT GridAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) n
 
 HRESULT GridAccessible::get_accFocus(VARIANT* child) noexcept {
     if (!child) return E_INVALIDARG;
-    ::VariantInit(child);
+    Empty(child);
     AccessibleGrid grid;
     if (!box_ || !box_->Describe(grid)) return CO_E_OBJNOTCONNECTED;
     if (grid.focused < 0) return S_FALSE;
@@ -186,7 +191,7 @@ HRESULT GridAccessible::accLocation(long* left, long* top, long* width, long* he
 
 HRESULT GridAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) noexcept {
     if (!end) return E_INVALIDARG;
-    ::VariantInit(end);
+    Empty(end);
     int cell = 0;
     AccessibleGrid grid;
     if (!CellOf(start, cell) || !box_->Describe(grid)) return E_INVALIDARG;
@@ -210,7 +215,7 @@ HRESULT GridAccessible::accNavigate(long direction, VARIANT start, VARIANT* end)
 
 HRESULT GridAccessible::accHitTest(long x, long y, VARIANT* child) noexcept {
     if (!child) return E_INVALIDARG;
-    ::VariantInit(child);
+    Empty(child);
     AccessibleGrid grid;
     if (!box_ || !box_->Describe(grid)) return CO_E_OBJNOTCONNECTED;
     const POINT p{x, y};

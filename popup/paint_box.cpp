@@ -76,6 +76,16 @@ void TPaintBox::Paint() noexcept {
     PaintGuard paint(hwnd());
     const SIZE size = Size();
     if (!paint.dc() || size.cx <= 0 || size.cy <= 0) return;
+    const RECT& dirty = paint.paint().rcPaint;
+    if (HBITMAP picture = handlers_.picture ? handlers_.picture() : nullptr) {
+        UniqueDc source(::CreateCompatibleDC(paint.dc()));
+        if (source) {
+            SelectObjectGuard keepPicture(source.get(), picture);
+            ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left,
+                     dirty.bottom - dirty.top, source.get(), dirty.left, dirty.top, SRCCOPY);
+            return;
+        }
+    }
     // The owner draws in design units; the size it gets covers every device pixel.
     const int dpi = WindowDpi(hwnd());
     const SIZE design{-UnscaleDpi(-size.cx, dpi), -UnscaleDpi(-size.cy, dpi)};
@@ -92,7 +102,6 @@ void TPaintBox::Paint() noexcept {
         UseDesignUnits(memory.get(), dpi);
         if (handlers_.paint) handlers_.paint(memory.get(), design);
         ::SetMapMode(memory.get(), MM_TEXT);  // the copy below is in device pixels
-        const RECT& dirty = paint.paint().rcPaint;
         ::BitBlt(paint.dc(), dirty.left, dirty.top, dirty.right - dirty.left,
                  dirty.bottom - dirty.top, memory.get(), dirty.left, dirty.top, SRCCOPY);
     }

@@ -19,6 +19,9 @@ public:
         // Draws the whole control; the DC is a memory DC of the client's size,
         // which is handed over in design units.
         std::function<void(HDC dc, SIZE size)> paint;
+        // A finished picture of the whole client in device pixels, which a
+        // paint then only copies; null when there is none, and paint draws.
+        std::function<HBITMAP()> picture;
         std::function<void(int x, int y)> mouseMove;
         // WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN; keys as in wParam.
         std::function<void(UINT message, int x, int y, WPARAM keys)> mouseDown;

@@ -17,6 +17,7 @@
 #include "settings/system_items.h"
 #include "winbase/com_ptr.h"
 #include "winbase/dpi_scale.h"
+#include "winbase/late_bound.h"
 
 namespace tdx {
 namespace {
@@ -25,6 +26,7 @@ namespace {
 constexpr int kDesignWidth = 147;
 constexpr int kDesignHeight = 266;
 constexpr DWORD kClickGuardMs = 150;
+constexpr UINT_PTR kAskTaskIconsTimer = 1;
 
 constexpr std::array<const wchar_t*, kTrayCount> kCaptionTexts{L"Program", L"Task", L"System"};
 constexpr std::array<int, kTrayCount> kCaptionIds{kExecLabelId, kTaskLabelId, kSysLabelId};
@@ -94,6 +96,7 @@ bool TTdxMainForm::CreateControls() {
 
         TPaintBox::Handlers handlers;
         handlers.paint = [this, t](HDC dc, SIZE size) { PaintTrayBox(t, dc, size); };
+        handlers.picture = [this, t] { return ReadyPicture(t); };
         handlers.mouseMove = [this, t](int x, int y) { TrayMouseMove(t, x, y); };
         handlers.mouseDown = [this, t](UINT message, int x, int y, WPARAM keys) {
             TrayPress(t, message, x, y, keys);
@@ -180,13 +183,38 @@ void TTdxMainForm::PreparePopup() noexcept {
     else CenterFormOnScreen(hwnd());
 
     ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+    // The trays are drawn before the window is shown: its paints only copy them.
+    for (std::int32_t t = 0; t < kTrayCount; ++t) ReadyPicture(t);
     for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
     ::SetForegroundWindow(hwnd());
     ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // The windows are asked for their icons once the picture is on the screen,
+    // which the window system brings about while the message loop waits: a
+    // timer's message comes only then.
+    ::SetTimer(hwnd(), kAskTaskIconsTimer, USER_TIMER_MINIMUM, nullptr);
     // A screen reader names the cell under the cursor as soon as the popup is up.
     PaintBoxOf(nav_.ActiveTray).NotifyFocus(app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+}
+
+void TTdxMainForm::AskTaskIcons() noexcept {
+    ::KillTimer(hwnd(), kAskTaskIconsTimer);
+    // The answers come in with the messages that follow; a cell whose icon
+    // changed is drawn again.
+    try {
+        taskIcons_.Refresh(app_.Trays[kTaskTray].Items, [this](HWND window, HICON icon) {
+            if (!icon) icon = ApplicationIcon();
+            auto& tasks = app_.Trays[kTaskTray].Items;
+            for (std::size_t i = 0; i < tasks.size(); ++i) {
+                if (tasks[i].Window != window || tasks[i].Icon == icon) continue;
+                tasks[i].Icon = icon;
+                RepaintCell(kTaskTray, static_cast<std::int32_t>(i));
+            }
+        });
+    } catch (...) {
+        // Out of memory: the icons shown stay until the next show.
+    }
 }
 
 AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
@@ -208,7 +236,9 @@ AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
 
 void TTdxMainForm::RefreshTaskList() noexcept {
     try {
-        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
+        // No window is asked anything here: a program slow to answer would
+        // hold the popup back. The icons known from earlier answers are used.
+        app_.Trays[kTaskTray].Items = taskIcons_.Collect(residentMain_, ApplicationIcon());
     } catch (...) {
         // Out of memory: show no tasks rather than a half-built list.
         app_.Trays[kTaskTray].Items.clear();
@@ -325,6 +355,59 @@ void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
         DrawCell(dc, context, tray, app_.Trays[static_cast<std::size_t>(tray)].CursorIndex,
                  CellState::Cursor);
     }
+}
+
+HBITMAP TTdxMainForm::ReadyPicture(std::int32_t tray) noexcept {
+    TPaintBox& box = PaintBoxOf(tray);
+    const SIZE device = box.Size();
+    if (device.cx <= 0 || device.cy <= 0) return nullptr;
+    const int dpi = WindowDpi(box.hwnd());
+    // The size in design units covers every device pixel, as the box's own paint does.
+    const SIZE size{-UnscaleDpi(-device.cx, dpi), -UnscaleDpi(-device.cy, dpi)};
+    TrayPicture& picture = pictures_[static_cast<std::size_t>(tray)];
+    const std::uint64_t signature = TraySignature(tray, size);
+    const bool active = tray == nav_.ActiveTray;
+    const std::int32_t cursor = app_.Trays[static_cast<std::size_t>(tray)].CursorIndex;
+    const std::uint64_t key = signature ^ (static_cast<std::uint64_t>(active) << 63) ^
+                              (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cursor)) << 32) ^
+                              static_cast<std::uint64_t>(dpi);
+    if (picture.shown && picture.shownKey == key && picture.shownSize.cx == device.cx &&
+        picture.shownSize.cy == device.cy && picture.signature == signature && picture.dpi == dpi)
+        return picture.shown.get();
+
+    WindowDc screen(box.hwnd());
+    UniqueDc target(::CreateCompatibleDC(screen.get()));
+    UniqueDc source(::CreateCompatibleDC(screen.get()));
+    if (!target || !source) return nullptr;
+    const CellPaintContext context = PaintContext();
+    const bool fresh = picture.bitmap && picture.signature == signature && picture.size.cx == size.cx &&
+                       picture.size.cy == size.cy && picture.dpi == dpi;
+    if (!fresh) {
+        picture.bitmap.reset(::CreateCompatibleBitmap(screen.get(), ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi)));
+        picture.dpi = dpi;
+        picture.size = size;
+        picture.signature = signature;
+        picture.shownKey = 0;
+        if (!picture.bitmap) return nullptr;
+        SelectObjectGuard keep(source.get(), picture.bitmap.get());
+        UseDesignUnits(source.get(), dpi);
+        PaintTray(source.get(), context, tray, false, size);
+        ::SetMapMode(source.get(), MM_TEXT);
+    }
+    if (!picture.shown || picture.shownSize.cx != device.cx || picture.shownSize.cy != device.cy) {
+        picture.shown.reset(::CreateCompatibleBitmap(screen.get(), device.cx, device.cy));
+        picture.shownSize = device;
+        if (!picture.shown) return nullptr;
+    }
+    SelectObjectGuard keepSource(source.get(), picture.bitmap.get());
+    SelectObjectGuard keepTarget(target.get(), picture.shown.get());
+    ::BitBlt(target.get(), 0, 0, device.cx, device.cy, source.get(), 0, 0, SRCCOPY);
+    if (active) {
+        UseDesignUnits(target.get(), dpi);
+        DrawCell(target.get(), context, tray, cursor, CellState::Cursor);
+    }
+    picture.shownKey = key;
+    return picture.shown.get();
 }
 
 void TTdxMainForm::RepaintCell(std::int32_t tray, std::int32_t index) noexcept {
@@ -538,6 +621,12 @@ LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
     case WM_MOUSEWHEEL:
         FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_TIMER:
+        if (wParam == kAskTaskIconsTimer) {
+            AskTaskIcons();
+            return 0;
+        }
+        break;
     case WM_DPICHANGED:
         FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

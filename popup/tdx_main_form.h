@@ -15,6 +15,7 @@
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
 #include "popup/popup_mode.h"
+#include "popup/task_icon_cache_win.h"
 #include "popup/tray_painter.h"
 #include "popup/app_state.h"
 #include "winbase/unique_handle.h"
@@ -87,6 +88,8 @@ private:
     void FormShow() noexcept;
     void PreparePopup() noexcept;
     void RefreshTaskList() noexcept;
+    // Asks the listed windows for their icons, after the show (task_icon_cache_win.h).
+    void AskTaskIcons() noexcept;
     void LayoutTrays() noexcept;
     void PlacePopupAtMouse() noexcept;
     void FormKeyDown(WPARAM key) noexcept;
@@ -139,13 +142,21 @@ private:
         SIZE size{};
         std::uint64_t signature = 0;
         int dpi = 0;
+        // The tray as shown: the picture above with the cursor cell over it,
+        // in device pixels, for a paint to copy.
+        UniqueBitmap shown;
+        SIZE shownSize{};
+        std::uint64_t shownKey = 0;
     };
+    // The tray as it is to be shown, made now if what it shows has changed.
+    HBITMAP ReadyPicture(std::int32_t tray) noexcept;
     std::uint64_t TraySignature(std::int32_t tray, SIZE size) const noexcept;
 
     AppState& app_;
     std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;
+    TaskIconCache taskIcons_;
     NavigationState nav_;
     TrayLayout layout_;
     bool laidOut_ = false;

@@ -11,6 +11,7 @@
 #include "settings/item_icons_win.h"
 #include "settings/path_macros_win.h"
 #include "winbase/com_ptr.h"
+#include "winbase/late_bound.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {

@@ -35,7 +35,7 @@ std::wstring DocumentsFolder() {
     if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list)) || !list) return {};
     wchar_t path[MAX_PATH] = {};
     const BOOL found = ::SHGetPathFromIDListW(list, path);
-    ::CoTaskMemFree(list);
+    ::ILFree(list);
     return found ? std::wstring(path) : std::wstring();
 }
 

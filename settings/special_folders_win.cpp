@@ -13,7 +13,8 @@ namespace tdx {
 namespace {
 
 struct IdListFree {
-    void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
+    // The shell's own free: the list came from its allocator.
+    void operator()(ITEMIDLIST* list) const noexcept { ::ILFree(list); }
 };
 using UniqueIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 

@@ -1,11 +1,14 @@
 // COM on Win32 the way handles are: an interface pointer that releases its
 // reference when its owner goes, and a thread's apartment that ends with the
-// scope that began it.
+// scope that began it. ole32 is bound at the first apartment, not at start-up:
+// the popup's path needs no COM.
 #pragma once
 
 #include <objbase.h>
 
 #include <utility>
+
+#include "winbase/late_bound.h"
 
 namespace tdx {
 
@@ -47,15 +50,27 @@ private:
 // a nested one is counted by the system and ended in turn.
 class ComApartment {
 public:
-    ComApartment() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComApartment() noexcept {
+        static const auto initialize = LateBound<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        if (initialize) result_ = initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    }
     ~ComApartment() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
+        static const auto uninitialize = LateBound<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+        if (SUCCEEDED(result_) && uninitialize) uninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
 private:
-    HRESULT result_;
+    HRESULT result_ = E_FAIL;
 };
+
+// CoCreateInstance for an in-process server, bound like the apartment.
+template <typename T>
+HRESULT CreateComObject(REFCLSID type, REFIID interfaceId, ComPtr<T>& object) noexcept {
+    static const auto create = LateBound<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+    if (!create) return E_FAIL;
+    return create(type, nullptr, CLSCTX_INPROC_SERVER, interfaceId, object.Receive());
+}
 
 }  // namespace tdx
