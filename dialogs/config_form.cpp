@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "dialogs/delete_form.h"
@@ -40,8 +41,8 @@ const std::array<ControlSpec, 5> kLayout{{
 }  // namespace
 
 TConfigForm::~TConfigForm() {
-    FreeItemList(app_.Items, savedProgramItems_, true);
-    FreeItemList(app_.Items, savedSystemItems_, true);
+    FreeItemList(items_, ItemsOf(kProgramTray), true);
+    FreeItemList(items_, ItemsOf(kSystemTray), true);
 }
 
 bool TConfigForm::Create(HWND owner) {
@@ -114,22 +115,18 @@ std::int32_t TConfigForm::PageTray() const noexcept {
     return TabCtrl_GetCurSel(cfgPage_) == 1 ? kSystemTray : kProgramTray;
 }
 
-void TConfigForm::OpenRegistration() noexcept {
-    if (opened_ && IsShown()) {
-        // Open already: the copies Cancel puts back were taken when the user
-        // opened it, and stay. Activation brings an open editor or question forward.
-        ::SetForegroundWindow(hwnd());
-        return;
-    }
-    try {
-        CopyItemList(app_.Items, savedProgramItems_, ItemsOf(kProgramTray));
-        CopyItemList(app_.Items, savedSystemItems_, ItemsOf(kSystemTray));
-    } catch (...) {
-        // Without the copies Cancel could not put the lists back: not opened.
-        FreeItemList(app_.Items, savedProgramItems_, true);
-        FreeItemList(app_.Items, savedSystemItems_, true);
-        return;
-    }
+void TConfigForm::BringForward() noexcept {
+    // Activation brings an open editor or question forward.
+    ::SetForegroundWindow(hwnd());
+}
+
+void TConfigForm::OpenRegistration(SettingsEdit copy) noexcept {
+    // Whatever an earlier opening left is dropped first.
+    FormClose();
+    ItemsOf(kProgramTray) = std::move(copy.Programs).value_or(ItemList{});
+    ItemsOf(kSystemTray) = std::move(copy.Systems).value_or(ItemList{});
+    if (copy.Options) options_ = *copy.Options;
+    basedOn_ = copy.BasedOn;
     opened_ = true;
     FormShow();
     ::SetForegroundWindow(hwnd());
@@ -137,34 +134,20 @@ void TConfigForm::OpenRegistration() noexcept {
 }
 
 void TConfigForm::FormShow() noexcept {
-    okPressed_ = false;
-    RunGuarded(hwnd(), [this] { RefreshDriveItems(app_.Items, ItemsOf(kSystemTray)); });
+    RunGuarded(hwnd(), [this] { RefreshDriveItems(items_, ItemsOf(kSystemTray)); });
     FitDialogSize();
     PlaceFormAtCursor(hwnd(), 0, 0, false);
-    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    const std::int32_t columns = ClampColumns(options_.ColMax);
     ::SendMessageW(::GetDlgItem(hwnd(), kWidthComboBoxId), CB_SETCURSEL, static_cast<WPARAM>(columns - 3), 0);
-    savedColMax_ = app_.Options.ColMax;
     ShowPage();
 }
 
 void TConfigForm::FormClose() noexcept {
-    // Closed without having been opened (a close sent to the hidden window):
-    // there are no copies, and putting "them" back would empty both lists.
-    if (!opened_) return;
+    // Everything since the dialog opened goes with the copy, the editor's
+    // changes and confirmed deletions included.
     opened_ = false;
-    if (!okPressed_) {
-        // Everything since the dialog opened is undone, the editor's changes and
-        // confirmed deletions included.
-        try {
-            CopyItemList(app_.Items, ItemsOf(kProgramTray), savedProgramItems_);
-            CopyItemList(app_.Items, ItemsOf(kSystemTray), savedSystemItems_);
-        } catch (...) {
-        }
-        app_.Options.ColMax = savedColMax_;
-    }
-    FreeItemList(app_.Items, savedProgramItems_, true);
-    FreeItemList(app_.Items, savedSystemItems_, true);
-    okPressed_ = false;
+    FreeItemList(items_, ItemsOf(kProgramTray), true);
+    FreeItemList(items_, ItemsOf(kSystemTray), true);
 }
 
 void TConfigForm::FormActivate() noexcept {
@@ -195,7 +178,7 @@ void TConfigForm::MoveControl(int id, int x, int y, int width, int height) noexc
 
 void TConfigForm::FitDialogSize() noexcept {
     const ConfigFormGeometry g =
-        FitDialogGeometry(app_.Options.ColMax, ItemsOf(kProgramTray).size(), ItemsOf(kSystemTray).size());
+        FitDialogGeometry(options_.ColMax, ItemsOf(kProgramTray).size(), ItemsOf(kSystemTray).size());
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     RECT window{};
     ::GetWindowRect(hwnd(), &window);
@@ -231,8 +214,8 @@ void TConfigForm::FitDialogSize() noexcept {
 AccessibleGrid TConfigForm::DescribeGrid(std::int32_t tray) const {
     AccessibleGrid grid;
     grid.name = tray == kProgramTray ? L"Program" : L"System";
-    const ItemList& items = app_.Trays[static_cast<std::size_t>(tray)].Items;
-    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    const ItemList& items = ItemsOf(tray);
+    const std::int32_t columns = ClampColumns(options_.ColMax);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const PixelPoint origin = CellOrigin(static_cast<std::int32_t>(i), columns);
         grid.cells.push_back({items[i].Title, L"", {origin.X, origin.Y, origin.X + kCellPitch, origin.Y + kCellPitch}});
@@ -260,9 +243,9 @@ void TConfigForm::ShowCursorTitle() noexcept {
 
 void TConfigForm::PaintBoxPaint(std::int32_t tray, HDC dc, SIZE size) noexcept {
     ClearPaintBox(dc, size.cx, size.cy, kButtonFaceColor);
-    const CellPaintContext context{app_.Trays, app_.Options, digits_};
+    const CellPaintContext context{working_, options_, digits_};
     const ItemList& items = ItemsOf(tray);
-    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    const std::int32_t columns = ClampColumns(options_.ColMax);
     DrawAllCells(dc, context, tray);
     const auto firstOff = static_cast<std::int32_t>(FirstNotInUseIndex(items));
     for (auto i = firstOff; i < static_cast<std::int32_t>(items.size()); ++i) {
@@ -278,7 +261,7 @@ void TConfigForm::PaintBoxPaint(std::int32_t tray, HDC dc, SIZE size) noexcept {
 
 void TConfigForm::PaintBoxMouseMove(std::int32_t tray, int x, int y) noexcept {
     if (::IsWindowVisible(settingForm_.hwnd()) || ::IsWindowVisible(deleteForm_.hwnd())) return;
-    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(options_.ColMax));
     if (cell < 0 || static_cast<std::size_t>(cell) >= ItemsOf(tray).size()) return;
     if (cell != selectedIndex_) {
         selectedIndex_ = cell;
@@ -289,7 +272,7 @@ void TConfigForm::PaintBoxMouseMove(std::int32_t tray, int x, int y) noexcept {
 }
 
 void TConfigForm::PaintBoxMouseDown(std::int32_t tray, UINT message, int x, int y) noexcept {
-    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(options_.ColMax));
     ItemList& items = ItemsOf(tray);
     if (message == WM_LBUTTONDOWN) {
         if (cell < 0 || cell >= static_cast<std::int32_t>(FirstNotInUseIndex(items))) return;
@@ -348,7 +331,7 @@ void TConfigForm::PrepareProgMenu(std::int32_t cell) noexcept {
 
 void TConfigForm::PaintBoxDragOver(std::int32_t tray, int x, int y) noexcept {
     ItemList& items = ItemsOf(tray);
-    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(options_.ColMax));
     // Entries not in use can be neither dragged nor passed.
     if (cell < 0 || cell >= static_cast<std::int32_t>(FirstNotInUseIndex(items))) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_NO));
@@ -373,7 +356,20 @@ void TConfigForm::PaintBoxEndDrag(std::int32_t tray) noexcept {
 }
 
 void TConfigForm::pmSettingClick() noexcept {
-    if (!settingForm_.OpenItemEditor(PageTray(), selectedIndex_, false)) return;
+    const std::int32_t tray = PageTray();
+    if (!IsShownCell(working_, tray, selectedIndex_)) return;
+    // The edit lands on the entry wherever it went meanwhile; when it is gone
+    // (deleted while the editor was open) there is nothing to change.
+    const auto done = [this](const EntryEdit& edit) {
+        ItemList& items = ItemsOf(edit.List);
+        const std::int32_t at = FindSameEntry(items, edit.Recorded, edit.Index);
+        if (at >= 0) ApplyEntryEdit(items_, items[static_cast<std::size_t>(at)], edit.Edited);
+        Redraw(edit.List);
+        ShowCursorTitle();
+    };
+    if (!settingForm_.OpenItemEditor(tray, selectedIndex_, ItemsOf(tray)[static_cast<std::size_t>(selectedIndex_)],
+                                     options_.KeyNumberFlag, done))
+        return;
     RECT r{};
     ::GetWindowRect(hwnd(), &r);
     settingForm_.ShowCentredOver(r);
@@ -399,7 +395,19 @@ void TConfigForm::pmDeleteClick() noexcept {
     if (selectedIndex_ < 0 || static_cast<std::size_t>(selectedIndex_) >= items.size()) return;
     if (deleteMenuMode_ == DeleteMode::Delete) {
         try {
-            deleteForm_.OpenFor(tray, selectedIndex_, hwnd(), [this](std::int32_t t) { RefreshGrid(t); });
+            // The entry asked about goes, wherever it went while the question
+            // was up; never whatever took its old place.
+            deleteForm_.OpenFor(items[static_cast<std::size_t>(selectedIndex_)], hwnd(),
+                                [this, tray, hint = selectedIndex_](const LaunchItem& entry) {
+                                    ItemList& list = ItemsOf(tray);
+                                    const std::int32_t at = FindSameEntry(list, entry, hint);
+                                    if (at < 0) return;
+                                    ItemList gone;
+                                    gone.push_back(std::move(list[static_cast<std::size_t>(at)]));
+                                    list.erase(list.begin() + at);
+                                    FreeItemList(items_, gone, true);
+                                    RefreshGrid(tray);
+                                });
         } catch (...) {
         }
         return;
@@ -441,7 +449,7 @@ std::optional<ShortcutTarget> TConfigForm::ResolveShortcut(const std::wstring& p
 void TConfigForm::AddFileItem(std::int32_t tray, const std::wstring& path) {
     const std::optional<ShortcutTarget> shortcut =
         HasExtension(path, L".lnk") ? ResolveShortcut(path) : std::nullopt;
-    LaunchItem item = NewFileItem(path, shortcut, app_.Items.expandPathMacros);
+    LaunchItem item = NewFileItem(path, shortcut, items_.expandPathMacros);
     // ExtractAssociatedIcon may write the associated program's path into its buffer.
     std::vector<wchar_t> source(item.IconFileName.begin(), item.IconFileName.end());
     source.resize(std::max<std::size_t>(source.size() + 1, MAX_PATH), L'\0');
@@ -466,7 +474,7 @@ void TConfigForm::DropFiles(HDROP drop) noexcept {
     ::DragQueryPoint(drop, &at);
     ::MapWindowPoints(hwnd(), PaintBoxOf(tray).hwnd(), &at, 1);
     const int dpi = WindowDpi(hwnd());
-    selectedIndex_ = CellIndexAt(UnscaleDpi(at.x, dpi), UnscaleDpi(at.y, dpi), kCellPitch, ClampColumns(app_.Options.ColMax));
+    selectedIndex_ = CellIndexAt(UnscaleDpi(at.x, dpi), UnscaleDpi(at.y, dpi), kCellPitch, ClampColumns(options_.ColMax));
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     try {
         for (UINT i = 0; i < count; ++i) {
@@ -493,24 +501,28 @@ void TConfigForm::WidthComboBoxChange() noexcept {
     const auto selected = ::SendMessageW(::GetDlgItem(hwnd(), kWidthComboBoxId), CB_GETCURSEL, 0, 0);
     if (selected < 0) return;
     const auto value = static_cast<std::int32_t>(selected) + 3;
-    if (value == app_.Options.ColMax) return;
-    app_.Options.ColMax = value;
+    if (value == options_.ColMax) return;
+    options_.ColMax = value;
     FitDialogSize();
     Redraw(kProgramTray);
     Redraw(kSystemTray);
 }
 
 void TConfigForm::OkButtonClick() noexcept {
-    bool stored = false;
-    RunGuarded(hwnd(), [this, &stored] {
-        WriteRegistration(app_.Items, ItemsOf(kProgramTray), ItemsOf(kSystemTray), &app_.Options,
-                          app_.CurrentFileNumber());
-        stored = true;
-    });
-    // Not stored (the error was shown): the dialog stays with its edits, so
-    // the user can try again or cancel them.
-    if (!stored) return;
-    okPressed_ = true;
+    if (!opened_ || !store_) return;
+    SettingsEdit edit;
+    edit.BasedOn = basedOn_;
+    edit.Options = options_;
+    edit.Programs = std::exchange(ItemsOf(kProgramTray), ItemList{});
+    edit.Systems = std::exchange(ItemsOf(kSystemTray), ItemList{});
+    std::optional<CommitResult> result;
+    RunGuarded(hwnd(), [&] { result = store_(edit); });
+    // What was not taken comes back: the edits stay when storing failed (the
+    // error was shown), so the user can try again or cancel them.
+    if (edit.Programs) ItemsOf(kProgramTray) = std::move(*edit.Programs);
+    if (edit.Systems) ItemsOf(kSystemTray) = std::move(*edit.Systems);
+    if (!result) return;
+    if (*result == CommitResult::Stale) ShowWarning(hwnd(), Text(IDS_CHANGED_ELSEWHERE));
     CancelButtonClick();
 }
 
@@ -525,7 +537,7 @@ void TConfigForm::FormHide() noexcept {
     settingForm_.Hide();
     deleteForm_.CancelButtonClick();
     // Hidden by another window of the program (the popup, another dialog, an
-    // environment switch) ends the edit as Cancel does: edits left live
+    // environment switch) ends the edit as Cancel does: edits left
     // behind a hidden dialog would be stored later by an OK that never showed
     // them, or land in another environment's lists.
     FormClose();

@@ -1,7 +1,6 @@
 // Arranges the Program and System trays: add, reorder, edit, delete entries.
-// Works on the popup's own lists, so the popup follows every change at once;
-// OK stores both lists and the options, Cancel puts back the copies taken when
-// the dialog was shown.
+// Works on copies of the lists and options handed in when it opens; OK hands
+// them back to be stored, Cancel drops them.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +11,11 @@
 #include <string>
 
 #include "dialogs/config_model.h"
-#include "popup/app_state.h"
+#include <functional>
+
 #include "popup/paint_box.h"
 #include "popup/tray_painter.h"
+#include "settings/program_settings.h"
 #include "winbase/form_window.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
@@ -44,19 +45,32 @@ enum ProgMenuId : UINT {
 
 class TConfigForm : public FormWindow {
 public:
-    TConfigForm(AppState& app, TSettingForm& settingForm, TDeleteForm& deleteForm) noexcept
-        : FormWindow(L"TConfigForm", TextRef(IDS_CONFIG_CAPTION), 329, 212, 10), app_(app),
+    // items gives icons, paths and drives; it must outlive the dialog.
+    TConfigForm(const ItemContext& items, TSettingForm& settingForm, TDeleteForm& deleteForm) noexcept
+        : FormWindow(L"TConfigForm", TextRef(IDS_CONFIG_CAPTION), 329, 212, 10), items_(items),
           settingForm_(settingForm), deleteForm_(deleteForm) {}
     ~TConfigForm() override;
 
     bool Create(HWND owner) override;
-    // Takes the copies that Cancel puts back and shows the dialog at the mouse;
-    // when it is open already, only brings it to the front.
-    void OpenRegistration() noexcept;
+    // Shows the dialog at the mouse to edit the copy: both lists (owning their
+    // icons) and the options, with the revision they were taken at.
+    void OpenRegistration(SettingsEdit copy) noexcept;
+    bool IsOpen() const noexcept { return opened_ && IsShown(); }
+    // Brings the open dialog to the front, with the editor or question it has open.
+    void BringForward() noexcept;
+    // Where OK hands the edited copy: Stale when it was taken before another
+    // change was stored (it is then dropped); a failure throws and the dialog
+    // stays with its edits.
+    void SetStore(std::function<CommitResult(SettingsEdit& edit)> store) { store_ = std::move(store); }
 
     // The tray of the active page: 0 Program, 2 System.
     std::int32_t PageTray() const noexcept;
     std::int32_t SelectedIndex() const noexcept { return selectedIndex_; }
+    // The copy of a list being edited (the Program or System tray's).
+    ItemList& ItemsOf(std::int32_t tray) noexcept { return working_[static_cast<std::size_t>(tray)].Items; }
+    const ItemList& ItemsOf(std::int32_t tray) const noexcept {
+        return working_[static_cast<std::size_t>(tray)].Items;
+    }
 
     // Clears and redraws the grid of a tray after its list changed from outside
     // (the delete confirmation).
@@ -105,22 +119,21 @@ private:
     TPaintBox& PaintBoxOf(std::int32_t tray) noexcept {
         return tray == kProgramTray ? progPaintBox_ : sysPaintBox_;
     }
-    ItemList& ItemsOf(std::int32_t tray) noexcept {
-        return app_.Trays[static_cast<std::size_t>(tray)].Items;
-    }
     void MoveControl(int id, int x, int y, int width, int height) noexcept;
     void MoveControlTo(HWND control, int x, int y, int width, int height) noexcept;
 
-    AppState& app_;
+    const ItemContext& items_;
     TSettingForm& settingForm_;
     TDeleteForm& deleteForm_;
     ShiftedDigits digits_;
+    std::function<CommitResult(SettingsEdit&)> store_;
 
-    ItemList savedProgramItems_;
-    ItemList savedSystemItems_;
-    std::int32_t savedColMax_ = 0;
-    bool okPressed_ = false;
-    bool opened_ = false;  // copies taken, not yet closed
+    // The copy being edited: the Program and System lists (the Task tray's
+    // stays empty) and the options, taken at revision basedOn_.
+    Trays working_;
+    OptionSet options_;
+    std::uint64_t basedOn_ = 0;
+    bool opened_ = false;  // a copy handed in, not yet closed
     std::int32_t selectedIndex_ = 0;
     std::int32_t dragIndex_ = 0;
     bool dragging_ = false;

@@ -114,21 +114,6 @@ LaunchItem NewFileItem(std::wstring_view path, const std::optional<ShortcutTarge
     return item;
 }
 
-std::int32_t FindSameEntry(const ItemList& items, const LaunchItem& recorded, std::int32_t hint) {
-    std::int32_t best = -1;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const LaunchItem& e = items[i];
-        if (e.Icon != recorded.Icon || e.Status != recorded.Status || e.Title != recorded.Title ||
-            e.ExeFileName != recorded.ExeFileName || e.IconFileName != recorded.IconFileName ||
-            e.IconIndex != recorded.IconIndex || e.ArgumentName != recorded.ArgumentName ||
-            e.DirectoryName != recorded.DirectoryName)
-            continue;
-        const auto index = static_cast<std::int32_t>(i);
-        if (best < 0 || std::abs(index - hint) < std::abs(best - hint)) best = index;
-    }
-    return best;
-}
-
 void WriteRegistration(const ItemContext& context, const ItemList& programItems,
                        const ItemList& systemItems, const OptionSet* options, int fileNumber) {
     auto writer = context.openWriter(fileNumber);

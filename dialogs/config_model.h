@@ -56,10 +56,6 @@ struct ShortcutTarget {
 LaunchItem NewFileItem(std::wstring_view path, const std::optional<ShortcutTarget>& shortcut,
                        const std::function<std::wstring(std::wstring_view)>& expandPathMacros);
 
-// The index of the entry that is `recorded` (same icon handle, texts and flags),
-// the one nearest `hint` when several are; -1 when it is gone.
-std::int32_t FindSameEntry(const ItemList& items, const LaunchItem& recorded, std::int32_t hint);
-
 // Writes the Program and System sections and, when given, the options to the
 // file in one commit (all or nothing), then lets the CD device follow the list.
 void WriteRegistration(const ItemContext& context, const ItemList& programItems,

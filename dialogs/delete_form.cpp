@@ -3,8 +3,8 @@
 #include <imm.h>
 
 #include <array>
+#include <utility>
 
-#include "dialogs/config_model.h"
 #include "dialogs/dialog_support.h"
 #include "popup/placement_win.h"
 #include "popup/tray_painter.h"
@@ -50,15 +50,12 @@ bool TDeleteForm::Create(HWND owner) {
     return true;
 }
 
-void TDeleteForm::OpenFor(std::int32_t tray, std::int32_t index, HWND over,
-                          std::function<void(std::int32_t tray)> refreshGrid) {
-    if (!IsShownCell(app_.Trays, tray, index) || !EnsureCreated()) return;
-    const LaunchItem& item = app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
-    tray_ = tray;
-    index_ = index;
-    entry_ = item;
-    refreshGrid_ = std::move(refreshGrid);
-    const std::wstring question = FormatText(IDS_DELETE_QUESTION, item.Title);
+void TDeleteForm::OpenFor(const LaunchItem& entry, HWND over,
+                          std::function<void(const LaunchItem& entry)> confirmed) {
+    if (!EnsureCreated()) return;
+    entry_ = entry;
+    confirmed_ = std::move(confirmed);
+    const std::wstring question = FormatText(IDS_DELETE_QUESTION, entry.Title);
     ::SetWindowTextW(delLabel_, question.c_str());
     ::InvalidateRect(delPaintBox_.hwnd(), nullptr, FALSE);
     RECT r{};
@@ -69,26 +66,18 @@ void TDeleteForm::OpenFor(std::int32_t tray, std::int32_t index, HWND over,
 
 void TDeleteForm::OKButtonClick() noexcept {
     Hide();
-    if (tray_ != kProgramTray && tray_ != kSystemTray) return;
-    ItemList& items = app_.Trays[static_cast<std::size_t>(tray_)].Items;
-    // The registration dialog stays usable while the question is up: delete the
-    // entry asked about wherever it went, never whatever took its old place.
-    const std::int32_t at = FindSameEntry(items, entry_, index_);
-    entry_ = LaunchItem{};
-    if (at < 0) return;
+    LaunchItem entry = std::exchange(entry_, LaunchItem{});
+    const auto confirmed = std::exchange(confirmed_, nullptr);
     try {
-        ItemList gone;
-        gone.push_back(std::move(items[static_cast<std::size_t>(at)]));
-        items.erase(items.begin() + at);
-        FreeItemList(app_.Items, gone, true);
+        if (confirmed) confirmed(entry);
     } catch (...) {
-        // Moving one entry out cannot fail short of memory; the list is intact then.
+        // Out of memory: the list stays as it was.
     }
-    if (refreshGrid_) refreshGrid_(tray_);
 }
 
 void TDeleteForm::CancelButtonClick() noexcept {
     entry_ = LaunchItem{};
+    confirmed_ = nullptr;
     Hide();
 }
 

@@ -1,11 +1,11 @@
-// Asks before a registered entry is deleted, and deletes it on yes.
+// Asks before a registered entry is deleted, and says yes back to whoever asked.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "popup/app_state.h"
+#include "settings/launch_item.h"
 #include "popup/paint_box.h"
 #include "winbase/form_window.h"
 #include "winbase/ui_text_win.h"
@@ -20,15 +20,14 @@ enum DeleteControlId : int {
 
 class TDeleteForm : public FormWindow {
 public:
-    explicit TDeleteForm(AppState& app) noexcept
-        : FormWindow(L"TDeleteForm", TextRef(IDS_DELETE_CAPTION), 207, 98), app_(app) {}
+    TDeleteForm() noexcept : FormWindow(L"TDeleteForm", TextRef(IDS_DELETE_CAPTION), 207, 98) {}
 
     bool Create(HWND owner) override;
 
-    // Asks about the entry at (tray, index) and shows the question centred over
-    // `over`. After a deletion refreshGrid is called with the tray.
-    void OpenFor(std::int32_t tray, std::int32_t index, HWND over,
-                 std::function<void(std::int32_t tray)> refreshGrid);
+    // Asks about the entry (its icon is borrowed, and must stay while the
+    // question is up) and shows the question centred over `over`. Yes calls
+    // confirmed with the entry as it was asked about.
+    void OpenFor(const LaunchItem& entry, HWND over, std::function<void(const LaunchItem& entry)> confirmed);
 
     void OKButtonClick() noexcept;
     void CancelButtonClick() noexcept;
@@ -37,13 +36,9 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
-    AppState& app_;
-    std::int32_t tray_ = 0;
-    std::int32_t index_ = -1;
-    // The entry as it was when asked about (its icon handle not owned here): the
-    // list may change while the question is up.
+    // The entry as it was when asked about (its icon handle not owned here).
     LaunchItem entry_;
-    std::function<void(std::int32_t)> refreshGrid_;
+    std::function<void(const LaunchItem&)> confirmed_;
     UniqueFont font_;
     TPaintBox delPaintBox_;
     HWND delLabel_ = nullptr;

@@ -8,7 +8,6 @@
 #include <span>
 #include <string>
 
-#include "popup/app_state.h"
 #include "winbase/file_tests.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"

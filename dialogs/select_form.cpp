@@ -40,10 +40,10 @@ void TSelectForm::FormShow() noexcept {
     changeForm_.Dismiss();
     PlaceFormAtCursor(hwnd(), 0, 0, false);
     ::SendMessageW(List(), LB_RESETCONTENT, 0, 0);
-    working_ = MakeWorkingTable(app_.Environments);
+    working_ = MakeWorkingTable(table_);
     for (int n = 1; n <= working_.Count; ++n)
         ::SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(working_.Slot(n).IniName.c_str()));
-    ::SendMessageW(List(), LB_SETCURSEL, static_cast<WPARAM>(app_.Environments.IniNo - 1), 0);
+    ::SendMessageW(List(), LB_SETCURSEL, static_cast<WPARAM>(table_.IniNo - 1), 0);
     UpdateButtons();
 }
 
@@ -97,26 +97,21 @@ void TSelectForm::DeleteButtonClick() noexcept {
 }
 
 void TSelectForm::ApplyOk() {
-    EnvironmentTable& table = app_.Environments;
-    const EnvironmentFileChanges changes = FileChangesOf(table, working_);
-    // New files first, then the table that names them, and only then are the
-    // files of removed environments deleted: a failure at any step leaves a
-    // stored table whose files all exist.
-    for (int file : changes.Added) InitEnvironmentFile(app_.Items, file);
-    const int loadedFile = table.CurrentFileNumber();
-    EnvironmentTable next = ApplyWorkingTable(table, working_);
+    const EnvironmentFileChanges changes = FileChangesOf(table_, working_);
+    EnvironmentEdit edit;
+    edit.BasedOn = basedOn_;
+    edit.AddedFiles = changes.Added;
+    edit.RemovedFiles = changes.Removed;
+    const int loadedFile = table_.CurrentFileNumber();
+    edit.Table = ApplyWorkingTable(table_, working_);
     // The environment whose settings are loaded stays current until the switch
-    // below has read another one; no write may go to a file not loaded.
-    const int loadedSlot = SlotOfFile(next, loadedFile);
-    next.IniNo = loadedSlot != 0 ? loadedSlot : 1;
+    // has read another one; no write may go to a file not loaded.
+    const int loadedSlot = SlotOfFile(edit.Table, loadedFile);
+    edit.Table.IniNo = loadedSlot != 0 ? loadedSlot : 1;
     // The loaded environment was deleted: whatever is selected is read anew.
     const bool reload = loadedSlot == 0;
-    WriteEnvironments(app_.Items, next);
-    WriteCurrentEnvironment(app_.Items, next);
-    table = next;
-    for (int file : changes.Removed) app_.Items.deleteFile(file);
     const int selected = SelectedLine() + 1;
-    if (switchTo_ && selected >= 1 && selected <= table.IniMax) switchTo_(selected, reload);
+    if (apply_) apply_(edit, selected >= 1 && selected <= edit.Table.IniMax ? selected : 0, reload);
 }
 
 void TSelectForm::OkButtonClick() noexcept {

@@ -1,12 +1,12 @@
 // Selects, adds, renames and deletes environments, on a working copy of the
-// environment table that OK puts in place.
+// environment table that OK hands back to be stored.
 #pragma once
 
 #include <functional>
 
-#include "popup/app_state.h"
 #include "dialogs/change_form.h"
 #include "dialogs/working_table.h"
+#include "settings/program_settings.h"
 #include "winbase/form_window.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"
@@ -23,14 +23,20 @@ enum SelectControlId : int {
 
 class TSelectForm : public FormWindow {
 public:
-    TSelectForm(AppState& app, TChangeForm& changeForm) noexcept
-        : FormWindow(L"TSelectForm", TextRef(IDS_SELECT_CAPTION), 242, 151, 22), app_(app), changeForm_(changeForm) {}
+    explicit TSelectForm(TChangeForm& changeForm) noexcept
+        : FormWindow(L"TSelectForm", TextRef(IDS_SELECT_CAPTION), 242, 151, 22), changeForm_(changeForm) {}
 
     bool Create(HWND owner) override;
-    // Makes a slot of the (new) table current, as the menu's environment items do.
-    // With reload, the slot is read even when it is already the current one.
-    void SetSwitchEnvironment(std::function<void(int slot, bool reload)> switchTo) {
-        switchTo_ = std::move(switchTo);
+    // The table in force and its revision, copied before the dialog is shown.
+    void Load(const EnvironmentTable& table, std::uint64_t basedOn) {
+        table_ = table;
+        basedOn_ = basedOn;
+    }
+    // OK hands back the edited table, the slot selected (0 for none) and
+    // whether it must be read even when it is the current one (the loaded
+    // environment was deleted).
+    void SetApply(std::function<void(const EnvironmentEdit& edit, int slot, bool reload)> apply) {
+        apply_ = std::move(apply);
     }
 
     void AddButtonClick() noexcept;
@@ -50,9 +56,10 @@ private:
     void NameConfirmed(bool adding, const std::wstring& name, int popup);
     void ApplyOk();
 
-    AppState& app_;
     TChangeForm& changeForm_;
-    std::function<void(int, bool)> switchTo_;
+    std::function<void(const EnvironmentEdit&, int, bool)> apply_;
+    EnvironmentTable table_;
+    std::uint64_t basedOn_ = 0;
     WorkingTable working_;
     UniqueFont font_;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 #include <array>
+#include <utility>
 
 #include "dialogs/config_model.h"
 #include "dialogs/dialog_support.h"
@@ -240,16 +241,18 @@ bool TSettingForm::Create(HWND owner) {
     return true;
 }
 
-bool TSettingForm::OpenItemEditor(std::int32_t tray, std::int32_t index, bool saveOnOk) {
+bool TSettingForm::OpenItemEditor(std::int32_t tray, std::int32_t index, const LaunchItem& entry,
+                                  bool keyNumberFlag, std::function<void(const EntryEdit&)> done) {
     if (!EnsureCreated()) return false;
-    tray_ = tray;
-    index_ = index;
-    saveOnOk_ = saveOnOk;
-    if ((tray != kProgramTray && tray != kSystemTray) || !IsShownCell(app_.Trays, tray, index)) {
+    if (tray != kProgramTray && tray != kSystemTray) {
         Hide();
         return false;
     }
-    const LaunchItem& e = app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
+    tray_ = tray;
+    index_ = index;
+    keyNumberFlag_ = keyNumberFlag;
+    done_ = std::move(done);
+    const LaunchItem& e = entry;
     entry_ = e;
     flagByte_ = e.Status & 0xFF;
     selectedIcon_ = e.IconIndex;
@@ -306,8 +309,8 @@ int TSettingForm::BuildIconStrip(const std::wstring& file) noexcept {
             }
         }
         result = static_cast<int>(iconStrip_.size());
-        if (iconStrip_.empty() && app_.Items.loadIcon) {
-            if (IconHandle substitute = app_.Items.loadIcon(flagByte_, file, selectedIcon_)) {
+        if (iconStrip_.empty() && items_.loadIcon) {
+            if (IconHandle substitute = items_.loadIcon(flagByte_, file, selectedIcon_)) {
                 iconStrip_.push_back(static_cast<HICON>(substitute));
                 result = -1;
             }
@@ -443,7 +446,7 @@ bool TSettingForm::DirectEditChar(wchar_t c) noexcept {
     try {
         // The new key replaces the old one; whatever is refused leaves no key.
         SetDirectText(L"");
-        if (const auto text = TypedDirectKey(c, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+        if (const auto text = TypedDirectKey(c, DirectShift(), keyNumberFlag_, UsKeyboard)) {
             SetDirectText(*text);
             FocusOk();
         }
@@ -457,7 +460,7 @@ void TSettingForm::DirectEditPaste() noexcept {
         // A pasted key replaces the old one as a typed key does; text that is
         // not one key, as the box would show it, is refused and the key stays.
         const std::wstring text = ClipboardText(hwnd());
-        if (text.empty() || !IsDirectKeyText(text, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+        if (text.empty() || !IsDirectKeyText(text, DirectShift(), keyNumberFlag_, UsKeyboard)) {
             ::MessageBeep(MB_OK);
             return;
         }
@@ -473,7 +476,7 @@ void TSettingForm::DirectEditChange() noexcept {
         // leave one key in it, or the key it had comes back.
         const std::wstring text = ControlText(Item(kSettingDirectEditId));
         if (text == directText_) return;
-        if (IsDirectKeyText(text, DirectShift(), app_.Options.KeyNumberFlag, UsKeyboard)) {
+        if (IsDirectKeyText(text, DirectShift(), keyNumberFlag_, UsKeyboard)) {
             directText_ = text;
             return;
         }
@@ -538,44 +541,33 @@ void TSettingForm::ExeBrowseButtonClick() noexcept {
 }
 
 void TSettingForm::OKButtonClick() noexcept {
-    // The registration dialog stays usable while the editor is open: the entry
-    // may have moved, or be gone, and another may sit at its old place.
-    const std::int32_t at = tray_ == kProgramTray || tray_ == kSystemTray
-                                ? FindSameEntry(app_.Trays[static_cast<std::size_t>(tray_)].Items, entry_, index_)
-                                : -1;
-    entry_ = LaunchItem{};
-    if (at < 0 || !IsShownCell(app_.Trays, tray_, at)) {
-        Hide();
-        ClearIconStrip();
-        return;
-    }
-    index_ = at;
-    RunGuarded(hwnd(), [this] {
-        LaunchItem& e = app_.Trays[static_cast<std::size_t>(tray_)].Items[static_cast<std::size_t>(index_)];
+    const auto done = std::exchange(done_, nullptr);
+    EntryEdit edit;
+    try {
+        edit.List = tray_;
+        edit.Index = index_;
+        edit.Recorded = std::exchange(entry_, LaunchItem{});
+        LaunchItem& e = edit.Edited = edit.Recorded;
         if (!e.Has(ItemStatus::BuiltIn)) e.ExeFileName = ControlText(Item(kSettingExeEditId));
         e.Title = ControlText(Item(kSettingTitleEditId));
         // The box only ever holds one key or none (pasted text is refused).
         const std::uint8_t key = DirectKeyCodeOf(ControlText(Item(kSettingDirectEditId)), UsKeyboard).value_or(0);
         e.Status = (flagByte_ + static_cast<std::uint32_t>(key) * 256) & 0xFFFF;
-        const std::wstring iconFile = ControlText(Item(kSettingIconEditId));
-        if (e.IconIndex != selectedIcon_ || e.IconFileName != iconFile) {
-            if (e.Icon && e.Icon != app_.Items.documentIcon && e.Icon != app_.Items.applicationIcon &&
-                app_.Items.destroyIcon)
-                app_.Items.destroyIcon(e.Icon);
-            e.Icon = nullptr;
-            e.IconIndex = selectedIcon_;
-            e.IconFileName = iconFile;
-            if (app_.Items.loadIcon) e.Icon = app_.Items.loadIcon(e.Status, e.IconFileName, e.IconIndex);
-        }
+        e.IconIndex = selectedIcon_;
+        e.IconFileName = ControlText(Item(kSettingIconEditId));
         e.DirectoryName = ControlText(Item(kSettingDirectoryEditId));
         e.ArgumentName = ControlText(Item(kSettingArgumentEditId));
+    } catch (...) {
+        // Out of memory: nothing was changed.
         Hide();
         ClearIconStrip();
-        if (saveOnOk_) {
-            WriteProgramItems(app_.Items, app_.Trays[kProgramTray].Items, app_.CurrentFileNumber());
-            WriteSystemItems(app_.Items, app_.Trays[kSystemTray].Items, app_.CurrentFileNumber());
-        }
-    });
+        return;
+    }
+    Hide();
+    ClearIconStrip();
+    // The registration dialog stays usable while the editor is open: whoever
+    // takes the edit finds the entry again wherever it went.
+    if (done) RunGuarded(hwnd(), [&] { done(edit); });
 }
 
 LRESULT TSettingForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {

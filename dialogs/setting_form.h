@@ -1,12 +1,15 @@
 // The item editor: one entry's title, direct key, icon, target, parameters and
-// working folder, edited in place in the Program or System tray.
+// working folder. It edits a copy, and OK hands the values typed back to
+// whoever opened it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "popup/app_state.h"
+#include <functional>
+
+#include "settings/program_settings.h"
 #include "popup/grid_accessible_win.h"
 #include "winbase/com_ptr.h"
 #include "winbase/form_window.h"
@@ -42,14 +45,17 @@ inline constexpr int kIconCell = 40;
 
 class TSettingForm : public FormWindow {
 public:
-    explicit TSettingForm(AppState& app) noexcept
-        : FormWindow(L"TSettingForm", TextRef(IDS_SETTING_CAPTION), 417, 359, 12), app_(app) {}
+    // items gives the icons of the strip; it must outlive the editor.
+    explicit TSettingForm(const ItemContext& items) noexcept
+        : FormWindow(L"TSettingForm", TextRef(IDS_SETTING_CAPTION), 417, 359, 12), items_(items) {}
     ~TSettingForm() override;
 
     bool Create(HWND owner) override;
-    // Loads the entry at (tray, index); false (and the editor stays hidden)
-    // when there is no such entry. The caller shows the editor afterwards.
-    bool OpenItemEditor(std::int32_t tray, std::int32_t index, bool saveOnOk);
+    // Loads the entry, which stands at index of the Program or System tray;
+    // false (and the editor stays hidden) for another tray. The caller shows
+    // the editor afterwards. OK hands the entry as it was and as typed to done.
+    bool OpenItemEditor(std::int32_t tray, std::int32_t index, const LaunchItem& entry, bool keyNumberFlag,
+                        std::function<void(const EntryEdit&)> done);
     // Shows the editor centred over the rectangle, with the strip scrolled to
     // the chosen icon and the focus in the key box.
     void ShowCentredOver(const RECT& rect) noexcept;
@@ -91,13 +97,14 @@ private:
     void ExeBrowseButtonClick() noexcept;
     void IconChosen(const std::wstring& file) noexcept;
 
-    AppState& app_;
+    const ItemContext& items_;
     UniqueFont font_;
     std::int32_t tray_ = 0;
     std::int32_t index_ = 0;
-    // The entry as it was opened: OK finds it again wherever it went meanwhile.
+    // The entry as it was opened: whoever takes the edit finds it again by it.
     LaunchItem entry_;
-    bool saveOnOk_ = false;
+    bool keyNumberFlag_ = false;
+    std::function<void(const EntryEdit&)> done_;
     std::uint32_t flagByte_ = 0;
     std::int32_t selectedIcon_ = -1;
     std::vector<HICON> iconStrip_;

@@ -57,14 +57,14 @@ bool IsTicking(DWORD guard) noexcept {
 }  // namespace
 
 void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
-    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
-    if (!IsShownCell(app_.Trays, tray, state.CursorIndex)) return;
+    const TrayState& state = trays_[static_cast<std::size_t>(tray)];
+    if (!IsShownCell(trays_, tray, state.CursorIndex)) return;
     const LaunchItem& entry = state.Items[static_cast<std::size_t>(state.CursorIndex)];
     EntryMenuFacts facts;
     if (tray == kTaskTray) facts.TaskMinimised = ::IsIconic(static_cast<HWND>(entry.Window)) != FALSE;
-    else if (app_.CdDevice && entry.Has(ItemStatus::BuiltIn) && entry.ExeFileName == L"CD Player")
-        facts.CdMode = app_.CdDevice->Mode();
-    UniqueMenu menu = BuildMenu(EntryMenuFor(app_.Trays, tray, facts));
+    else if (links_.CdDevice && entry.Has(ItemStatus::BuiltIn) && entry.ExeFileName == L"CD Player")
+        facts.CdMode = links_.CdDevice->Mode();
+    UniqueMenu menu = BuildMenu(EntryMenuFor(trays_, tray, facts));
     if (!menu) return;
 
     POINT at{};
@@ -74,7 +74,7 @@ void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
         POINT origin{0, 0};
         ::ClientToScreen(PaintBoxOf(tray).hwnd(), &origin);
         // The point in the box in design units, then at the box's DPI.
-        const PixelPoint cell = EntryMenuCellPoint({0, 0}, state.CursorIndex, app_.Options.ColMax);
+        const PixelPoint cell = EntryMenuCellPoint({0, 0}, state.CursorIndex, settings_.Options().ColMax);
         const int dpi = WindowDpi(hwnd());
         at = {origin.x + ScaleDpi(cell.X, dpi), origin.y + ScaleDpi(cell.Y, dpi)};
     }
@@ -93,11 +93,11 @@ void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
 
 void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
     const std::int32_t tray = nav_.ActiveTray;
-    const std::int32_t index = app_.Trays[static_cast<std::size_t>(tray)].CursorIndex;
+    const std::int32_t index = trays_[static_cast<std::size_t>(tray)].CursorIndex;
     switch (item) {
     case EntryMenuItem::Setting:
         // The editor comes from the resident; the popup hides once it takes the focus.
-        if (app_.OpenItemEditor) app_.OpenItemEditor(tray, index);
+        if (links_.OpenItemEditor) links_.OpenItemEditor(tray, index);
         break;
     case EntryMenuItem::ToIcon:
         ShowOrMinimiseTask(tray, index, false);
@@ -117,8 +117,8 @@ void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
         HidePopup();
         break;
     case EntryMenuItem::CutNetworkDrive:
-        if (IsShownCell(app_.Trays, tray, index))
-            DisconnectNetworkDrive(app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)]);
+        if (IsShownCell(trays_, tray, index))
+            DisconnectNetworkDrive(trays_[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)]);
         break;
     case EntryMenuItem::PlayFromStart:
         RunCdCommand([this](CdAudioDevice& cd) { cd.Play(residentMain_, 1); });
@@ -143,16 +143,16 @@ void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
 
 void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift,
                                  bool ctrl) noexcept {
-    if (app_.Options.KeyOnlyFlag && mode_ == kPopupByHotkey) return;
-    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(app_.Options.ColMax));
+    if (settings_.Options().KeyOnlyFlag && mode_ == kPopupByHotkey) return;
+    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(settings_.Options().ColMax));
     if (shift && button == MK_RBUTTON) {
         // Works on any tray, even on an empty cell.
         AllTasks(ctrl);
         return;
     }
-    TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    TrayState& state = trays_[static_cast<std::size_t>(tray)];
     if (cell >= ShownEntryCount(state)) return;
-    const TrayState& active = app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)];
+    const TrayState& active = trays_[static_cast<std::size_t>(nav_.ActiveTray)];
     if (cell != state.DrawnIndex || tray != nav_.ActiveTray)
         DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Normal);
     nav_.ActiveTray = tray;
@@ -164,7 +164,7 @@ void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, b
     if (button == MK_LBUTTON) {
         RunEntry(tray, cell);
     } else if (button == MK_RBUTTON) {
-        if (app_.Options.RightClickFlag == 0 || tray != kTaskTray) ShowEntryMenu(tray, true);
+        if (settings_.Options().RightClickFlag == 0 || tray != kTaskTray) ShowEntryMenu(tray, true);
         else if (ctrl) CloseTask(tray, cell);
         else ShowOrMinimiseTask(tray, cell, false);
     }

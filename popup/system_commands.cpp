@@ -91,19 +91,19 @@ void TTdxMainForm::OpenStartMenu() noexcept {
 }
 
 void TTdxMainForm::Suspend() noexcept {
-    ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+    ShowCursorTitle(nav_.ActiveTray, trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
     ::UpdateWindow(nameLabel_);
     HidePopup();
     if (ports_.RequestSuspend) ports_.RequestSuspend();
 }
 
 void TTdxMainForm::RunCdCommand(const std::function<void(CdAudioDevice&)>& command) noexcept {
-    if (!app_.CdDevice) return;
+    if (!links_.CdDevice) return;
     // Play lets the message loop run while the drive becomes ready; the popup
     // must not be closed or toggled away meanwhile.
     menuBusy_ = true;
     try {
-        command(*app_.CdDevice);
+        command(*links_.CdDevice);
     } catch (...) {
     }
     menuBusy_ = false;

@@ -29,14 +29,14 @@ bool RequestClose(HWND window) noexcept {
 }  // namespace
 
 void TTdxMainForm::CloseTask(std::int32_t tray, std::int32_t index) noexcept {
-    if (!IsShownCell(app_.Trays, tray, index)) return;
+    if (!IsShownCell(trays_, tray, index)) return;
     if (tray == kTaskTray) {
-        RequestClose(static_cast<HWND>(app_.Trays[kTaskTray].Items[static_cast<std::size_t>(index)].Window));
+        RequestClose(static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window));
         RefreshTaskList();
     }
     try {
         const NavigationSettings settings = Settings();
-        PopupNavigator(app_.Trays, nav_, settings).SettleAfterCloseTask(tray);
+        PopupNavigator(trays_, nav_, settings).SettleAfterCloseTask(tray);
     } catch (...) {
         // Only building the settings can throw, for want of memory; the cursor stays.
     }
@@ -54,14 +54,14 @@ void TTdxMainForm::RedrawAfterTaskChange() noexcept {
     for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
     ::UpdateWindow(hwnd());
     for (TPaintBox& box : paintBoxes_) ::UpdateWindow(box.hwnd());
-    const TrayState& active = app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)];
+    const TrayState& active = trays_[static_cast<std::size_t>(nav_.ActiveTray)];
     DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Cursor);
     ShowCursorTitle(nav_.ActiveTray, active.CursorIndex);
 }
 
 void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept {
-    if (tray != kTaskTray || !IsShownCell(app_.Trays, tray, index)) return;
-    const auto window = static_cast<HWND>(app_.Trays[kTaskTray].Items[static_cast<std::size_t>(index)].Window);
+    if (tray != kTaskTray || !IsShownCell(trays_, tray, index)) return;
+    const auto window = static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window);
     if (maximise) {
         // Maximised synchronously, so the popup takes the foreground back after
         // the task has taken it; a task that does not answer is only asked.
@@ -82,7 +82,7 @@ void TTdxMainForm::AllTasks(bool close) noexcept {
             ::PostMessageW(taskbar, WM_COMMAND, 415, 0);
         return;
     }
-    TrayState& tasks = app_.Trays[kTaskTray];
+    TrayState& tasks = trays_[kTaskTray];
     if (tasks.Items.empty()) return;
     const std::int32_t cursor = tasks.CursorIndex;
     try {

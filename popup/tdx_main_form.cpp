@@ -102,7 +102,7 @@ bool TTdxMainForm::CreateControls() {
         };
         handlers.describe = [this, t] { return DescribeTray(t); };
         handlers.runCell = [this, t](int cell) {
-            if (IsWindowVisible(hwnd()) && cell < ShownEntryCount(app_.Trays[static_cast<std::size_t>(t)]))
+            if (IsWindowVisible(hwnd()) && cell < ShownEntryCount(trays_[static_cast<std::size_t>(t)]))
                 RunEntry(t, cell);
         };
         if (!paintBoxes_[i].Create(hwnd(), L"TPaintBox", kPaintBoxIds[i], std::move(handlers)))
@@ -151,37 +151,50 @@ void TTdxMainForm::Dismiss() noexcept {
     HidePopup();
 }
 
+void TTdxMainForm::TakeLists() noexcept {
+    try {
+        trays_[kProgramTray].Items = settings_.Programs();
+        trays_[kSystemTray].Items = settings_.Systems();
+    } catch (...) {
+        // Out of memory: empty trays rather than entries whose icons may be gone.
+        trays_[kProgramTray].Items.clear();
+        trays_[kSystemTray].Items.clear();
+    }
+}
+
+void TTdxMainForm::SettingsChanged() noexcept {
+    if (Shown()) Dismiss();
+    TakeLists();
+}
+
 void TTdxMainForm::FormShow() noexcept {
+    // Drives come and go: the System tray shows the roots present now.
+    if (links_.RefreshDrives) links_.RefreshDrives();
+    TakeLists();
     backgroundPainted_ = false;
     skipTaskClick_ = false;
-    ResetForShow(app_.Trays, nav_);
+    ResetForShow(trays_, nav_);
     // The CD state drawn over the "CD Player" entry is read once per show.
     cdMode_ = 0;
-    if (app_.CdDevice && CdPlayerInUse(app_.Trays[kSystemTray].Items))
-        cdMode_ = static_cast<std::int32_t>(app_.CdDevice->Mode());
+    if (links_.CdDevice && CdPlayerInUse(trays_[kSystemTray].Items))
+        cdMode_ = static_cast<std::int32_t>(links_.CdDevice->Mode());
     menuBusy_ = false;
     wheelDelta_ = 0;
     PreparePopup();
 }
 
 void TTdxMainForm::PreparePopup() noexcept {
-    try {
-        // Drives come and go: the System tray shows the roots present now.
-        RefreshDriveItems(app_.Items, app_.Trays[kSystemTray].Items);
-    } catch (...) {
-        // A failure leaves the drive entries as they were.
-    }
     RefreshTaskList();
-    for (TrayState& tray : app_.Trays) {
+    for (TrayState& tray : trays_) {
         tray.CursorIndex = 0;
         tray.DrawnIndex = 0;
     }
     LayoutTrays();
-    nav_.ActiveTray = ChooseStartingTray(mode_, app_.Options, app_.Trays);
-    if (PlacesPopupAtMouse(mode_, app_.Options)) PlacePopupAtMouse();
+    nav_.ActiveTray = ChooseStartingTray(mode_, settings_.Options(), trays_);
+    if (PlacesPopupAtMouse(mode_, settings_.Options())) PlacePopupAtMouse();
     else CenterFormOnScreen(hwnd());
 
-    ShowCursorTitle(nav_.ActiveTray, app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+    ShowCursorTitle(nav_.ActiveTray, trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
     // The trays are drawn before the window is shown: its paints only copy them.
     for (std::int32_t t = 0; t < kTrayCount; ++t) ReadyPicture(t);
     for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
@@ -190,20 +203,20 @@ void TTdxMainForm::PreparePopup() noexcept {
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     // A screen reader names the cell under the cursor as soon as the popup is up.
-    PaintBoxOf(nav_.ActiveTray).NotifyFocus(app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+    PaintBoxOf(nav_.ActiveTray).NotifyFocus(trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
 }
 
 AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
     AccessibleGrid grid;
     grid.name = kCaptionTexts[static_cast<std::size_t>(tray)];
-    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
-    const std::int32_t columns = ClampColumns(app_.Options.ColMax);
+    const TrayState& state = trays_[static_cast<std::size_t>(tray)];
+    const std::int32_t columns = ClampColumns(settings_.Options().ColMax);
     const std::int32_t shown = ShownEntryCount(state);
     for (std::int32_t i = 0; i < shown; ++i) {
         const LaunchItem& item = state.Items[static_cast<std::size_t>(i)];
         const PixelPoint origin = CellOrigin(i, columns);
         grid.cells.push_back({item.Title,
-                              DirectKeyLabel(tray, i, item, app_.Options.KeyNumberFlag, digits_).value_or(L""),
+                              DirectKeyLabel(tray, i, item, settings_.Options().KeyNumberFlag, digits_).value_or(L""),
                               {origin.X, origin.Y, origin.X + kCellPitch, origin.Y + kCellPitch}});
     }
     if (tray == nav_.ActiveTray && state.CursorIndex < shown) grid.focused = state.CursorIndex;
@@ -212,15 +225,15 @@ AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
 
 void TTdxMainForm::RefreshTaskList() noexcept {
     try {
-        app_.Trays[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
+        trays_[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
     } catch (...) {
         // Out of memory: show no tasks rather than a half-built list.
-        app_.Trays[kTaskTray].Items.clear();
+        trays_[kTaskTray].Items.clear();
     }
 }
 
 void TTdxMainForm::LayoutTrays() noexcept {
-    const TrayLayout layout = tdx::LayoutTrays(app_.Trays, app_.Options.ColMax);
+    const TrayLayout layout = tdx::LayoutTrays(trays_, settings_.Options().ColMax);
     // Most shows lay the trays out as the last one did; moving a control to
     // where it already is still costs a trip to the window system.
     if (laidOut_ && layout == layout_) return;
@@ -250,18 +263,18 @@ void TTdxMainForm::LayoutTrays() noexcept {
 void TTdxMainForm::PlacePopupAtMouse() noexcept {
     const PixelRect& box = layout_.PaintBox[static_cast<std::size_t>(nav_.ActiveTray)];
     const PixelPoint anchor =
-        PopupAnchor(app_.Options.MousePositionFlag, layout_.Window, box);
+        PopupAnchor(settings_.Options().MousePositionFlag, layout_.Window, box);
     tdx::PlaceFormAtCursor(hwnd(), ScaleDpi(anchor.X, dpi_), ScaleDpi(anchor.Y, dpi_),
-                           app_.Options.MoveCursorFlag);
+                           settings_.Options().MoveCursorFlag);
 }
 
 NavigationSettings TTdxMainForm::Settings() const {
-    return NavigationSettings::From(app_.Options, digits_);
+    return NavigationSettings::From(settings_.Options(), digits_);
 }
 
 CellPaintContext TTdxMainForm::PaintContext() const noexcept {
-    return CellPaintContext{app_.Trays, app_.Options, digits_, cdMode_,
-                            CdPlayerInUse(app_.Trays[kSystemTray].Items)};
+    return CellPaintContext{trays_, settings_.Options(), digits_, cdMode_,
+                            CdPlayerInUse(trays_[kSystemTray].Items)};
 }
 
 std::uint64_t TTdxMainForm::TraySignature(std::int32_t tray, SIZE size) const noexcept {
@@ -273,7 +286,7 @@ std::uint64_t TTdxMainForm::TraySignature(std::int32_t tray, SIZE size) const no
             hash *= 1099511628211ull;
         }
     };
-    const OptionSet& o = app_.Options;
+    const OptionSet& o = settings_.Options();
     for (std::uint64_t v : {std::uint64_t(o.ColMax), std::uint64_t(o.FrameFlag),
                             std::uint64_t(o.BackColor), std::uint64_t(o.TextColor),
                             std::uint64_t(o.KeyNumberFlag), std::uint64_t(cdMode_),
@@ -282,7 +295,7 @@ std::uint64_t TTdxMainForm::TraySignature(std::int32_t tray, SIZE size) const no
                             std::uint64_t(::GetSysColor(COLOR_BTNSHADOW)),
                             std::uint64_t(::GetSysColor(COLOR_BTNHIGHLIGHT))})
         mix(v);
-    const TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    const TrayState& state = trays_[static_cast<std::size_t>(tray)];
     const std::int32_t shown = ShownEntryCount(state);
     mix(static_cast<std::uint64_t>(shown));
     for (std::int32_t i = 0; i < shown; ++i) {
@@ -326,7 +339,7 @@ void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
         ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
     }
     if (tray == nav_.ActiveTray) {
-        DrawCell(dc, context, tray, app_.Trays[static_cast<std::size_t>(tray)].CursorIndex,
+        DrawCell(dc, context, tray, trays_[static_cast<std::size_t>(tray)].CursorIndex,
                  CellState::Cursor);
     }
 }
@@ -341,7 +354,7 @@ HBITMAP TTdxMainForm::ReadyPicture(std::int32_t tray) noexcept {
     TrayPicture& picture = pictures_[static_cast<std::size_t>(tray)];
     const std::uint64_t signature = TraySignature(tray, size);
     const bool active = tray == nav_.ActiveTray;
-    const std::int32_t cursor = app_.Trays[static_cast<std::size_t>(tray)].CursorIndex;
+    const std::int32_t cursor = trays_[static_cast<std::size_t>(tray)].CursorIndex;
     const std::uint64_t key = signature ^ (static_cast<std::uint64_t>(active) << 63) ^
                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cursor)) << 32) ^
                               static_cast<std::uint64_t>(dpi);
@@ -385,7 +398,14 @@ HBITMAP TTdxMainForm::ReadyPicture(std::int32_t tray) noexcept {
 }
 
 void TTdxMainForm::RepaintCell(std::int32_t tray, std::int32_t index) noexcept {
-    if (!::IsWindowVisible(hwnd()) || !IsShownCell(app_.Trays, tray, index)) return;
+    // The icon arrived in the list in force, whose entry the tray's borrows.
+    if ((tray == kProgramTray || tray == kSystemTray) && IsShownCell(trays_, tray, index)) {
+        const ItemList& list = tray == kProgramTray ? settings_.Programs() : settings_.Systems();
+        if (static_cast<std::size_t>(index) < list.size())
+            trays_[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)].Icon =
+                list[static_cast<std::size_t>(index)].Icon;
+    }
+    if (!::IsWindowVisible(hwnd()) || !IsShownCell(trays_, tray, index)) return;
     ::InvalidateRect(PaintBoxOf(tray).hwnd(), nullptr, FALSE);
 }
 
@@ -403,9 +423,9 @@ void TTdxMainForm::MoveCursorCell(const CursorCell& from, const CursorCell& to) 
 }
 
 void TTdxMainForm::ShowCursorTitle(std::int32_t tray, std::int32_t index) noexcept {
-    if (!IsShownCell(app_.Trays, tray, index)) return;
+    if (!IsShownCell(trays_, tray, index)) return;
     const std::wstring& title =
-        app_.Trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)].Title;
+        trays_[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)].Title;
     ::SetWindowTextW(nameLabel_, title.c_str());
 }
 
@@ -414,7 +434,7 @@ void TTdxMainForm::FormKeyDown(WPARAM key) noexcept {
         const KeyEvent event{static_cast<std::uint32_t>(key), ::GetKeyState(VK_SHIFT) < 0,
                              ::GetKeyState(VK_CONTROL) < 0};
         const NavigationSettings settings = Settings();
-        PopupNavigator navigator(app_.Trays, nav_, settings);
+        PopupNavigator navigator(trays_, nav_, settings);
         const CursorCell before = navigator.Cursor();
         const PopupAction action = navigator.KeyDown(event);
         const CursorCell after = navigator.Cursor();
@@ -457,7 +477,7 @@ void TTdxMainForm::TrayMouseMove(std::int32_t tray, int x, int y) noexcept {
         const DWORD at = ::GetMessagePos();
         const POINT screen{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
         const NavigationSettings settings = Settings();
-        PopupNavigator navigator(app_.Trays, nav_, settings);
+        PopupNavigator navigator(trays_, nav_, settings);
         const CursorCell before = navigator.Cursor();
         if (!navigator.TrayMouseMove(tray, x, y, {screen.x, screen.y}, mode_)) return;
         const CursorCell after = navigator.Cursor();
@@ -478,7 +498,7 @@ void TTdxMainForm::FormMouseWheel(int delta, POINT screen) noexcept {
         wheelDelta_ = 0;
         return;
     }
-    TrayState& state = app_.Trays[static_cast<std::size_t>(tray)];
+    TrayState& state = trays_[static_cast<std::size_t>(tray)];
     const std::int32_t count = ShownEntryCount(state);
     if (count == 0) return;
     wheelDelta_ += delta;
@@ -486,7 +506,7 @@ void TTdxMainForm::FormMouseWheel(int delta, POINT screen) noexcept {
     wheelDelta_ %= WHEEL_DELTA;
     if (notches == 0) return;
     const CursorCell before{nav_.ActiveTray,
-                            app_.Trays[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex};
+                            trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex};
     // One cell per notch through the whole tray, wrapping at either end; a turn
     // towards the user (a negative delta) goes forward, as a list scrolls down.
     const std::int32_t from = std::min(state.CursorIndex, count - 1);
@@ -500,7 +520,7 @@ void TTdxMainForm::FormMouseWheel(int delta, POINT screen) noexcept {
 
 void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
     try {
-        const LaunchPlan plan = PlanRunEntry(app_.Trays, tray, index, mode_, EnvironmentValue);
+        const LaunchPlan plan = PlanRunEntry(trays_, tray, index, mode_, EnvironmentValue);
         switch (plan.Kind) {
         case LaunchKind::Nothing:
             return;

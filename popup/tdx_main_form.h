@@ -16,7 +16,8 @@
 #include "popup/paint_box.h"
 #include "popup/popup_mode.h"
 #include "popup/tray_painter.h"
-#include "popup/app_state.h"
+#include "popup/cd_audio_device.h"
+#include "settings/program_settings.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
@@ -50,12 +51,24 @@ struct SystemPorts {
     static SystemPorts Platform();
 };
 
+// What the popup asks of the program around it.
+struct PopupLinks {
+    // The System tray's audio-CD device.
+    CdAudioDevice* CdDevice = nullptr;
+    // "設定変更" of the entry menu: the item editor on an entry of the Program
+    // or System tray (tray, index).
+    std::function<void(std::int32_t tray, std::int32_t index)> OpenItemEditor;
+    // Drives come and go: brings the System list in line with them before a show.
+    std::function<void()> RefreshDrives;
+};
+
 // How long a task may take to answer a close request before it is left alone.
 inline constexpr UINT kCloseRequestTimeoutMs = 2000;
 
 class TTdxMainForm : public WindowBase {
 public:
-    explicit TTdxMainForm(AppState& app) noexcept : app_(app) {}
+    // The Program and System trays show the lists of settings; the popup never changes them.
+    explicit TTdxMainForm(const ProgramSettings& settings) noexcept : settings_(settings) {}
 
     bool Create(HWND owner);
     // Prepares, places and shows the window for a reason (kPopupByHotkey,
@@ -78,12 +91,20 @@ public:
     void RepaintCell(std::int32_t tray, std::int32_t index) noexcept;
 
     void SetSystemPorts(SystemPorts ports) { ports_ = std::move(ports); }
+    void SetLinks(PopupLinks links) { links_ = std::move(links); }
+    // The lists or options changed: a popup still up is put away, as what it
+    // shows is gone.
+    void SettingsChanged() noexcept;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     bool CreateControls();
+    // The Program and System trays take the lists in force. Their entries
+    // borrow the icons of those lists, as the Task tray borrows the windows'
+    // icons; they are taken again after every change, before anything is freed.
+    void TakeLists() noexcept;
     void FormShow() noexcept;
     void PreparePopup() noexcept;
     void RefreshTaskList() noexcept;
@@ -149,7 +170,9 @@ private:
     HBITMAP ReadyPicture(std::int32_t tray) noexcept;
     std::uint64_t TraySignature(std::int32_t tray, SIZE size) const noexcept;
 
-    AppState& app_;
+    const ProgramSettings& settings_;
+    PopupLinks links_;
+    Trays trays_;
     std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;

@@ -16,10 +16,6 @@
 
 namespace tdx {
 
-inline constexpr std::int32_t kProgramTray = 0;
-inline constexpr std::int32_t kTaskTray = 1;
-inline constexpr std::int32_t kSystemTray = 2;
-
 struct TrayState {
     // Kept per tray, also while another tray holds the cursor.
     std::int32_t CursorIndex = 0;

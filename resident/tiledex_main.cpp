@@ -13,6 +13,7 @@
 #include "hook/tdxhook.h"
 #include "popup/tdx_main_form.h"
 #include "dialogs/change_form.h"
+#include "dialogs/dialog_support.h"
 #include "resident/help.h"
 #include "dialogs/select_form.h"
 #include "settings/hotkey_text.h"
@@ -49,36 +50,22 @@ bool TTiledexMain::Create() {
 
 void TTiledexMain::FormCreate() {
     ::ShowWindow(hwnd(), SW_HIDE);
-    for (TrayState& tray : app_.Trays) tray = TrayState{};
     LoadSharedIcons();
-    app_.CdDevice = &cdDevice_;
-    app_.Items = MakeProgramItemContext(
+    settings_.SetContext(MakeProgramItemContext(
         [this] {
             cdDevice_.Open(hwnd());
             cdDevice_.SetTimeFormat();
         },
-        [this] { cdDevice_.Close(hwnd()); });
-    // Each settings step reports its own failure and start-up goes on: the
-    // program stays usable with whatever could be read. The lists are read
-    // whole, but their icons come after the hotkey and the notification icon:
-    // until then every entry shows the shared fallback.
-    const auto loadIcon = app_.Items.loadIcon;
-    app_.Items.loadIcon = [fallback = app_.Items.applicationIcon](std::uint32_t, std::wstring_view,
-                                                                  std::int32_t) { return fallback; };
+        [this] { cdDevice_.Close(hwnd()); }));
     // The system's language until tiledex.ini can tell: the moved file is
     // only found after the migration, which may have a message to show.
     UseUiLanguage(0);
     RunGuarded(hwnd(), [this] { MigrateOldSettings(hwnd()); });
-    RunGuarded(hwnd(), [this] { app_.Options.Language = ReadLanguageOption(); });
-    UseUiLanguage(app_.Options.Language);
-    RunGuarded(hwnd(), [this] {
-        ReadProgramItems(app_.Items, app_.Environments, app_.Trays[kProgramTray].Items, -1);
-    });
-    ReadOptions(app_.CurrentFileNumber(), app_.Options);
-    RunGuarded(hwnd(), [this] {
-        ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, app_.CurrentFileNumber());
-    });
-    app_.Items.loadIcon = loadIcon;
+    RunGuarded(hwnd(), [this] { settings_.LoadLanguage(); });
+    UseUiLanguage(settings_.Options().Language);
+    // Each settings step reports its own failure and start-up goes on: the
+    // program stays usable with whatever could be read.
+    settings_.Load([this](const std::function<void()>& step) { RunGuarded(hwnd(), step); });
     RefreshEnvironmentMenu();
     // Told once start-up is over, from the message loop: a message box here
     // would hold back the icon and the hooks.
@@ -89,7 +76,7 @@ void TTiledexMain::FormCreate() {
     // The hooks go in whatever MouseFlag says: the activation reports need them too.
     // Without them gestures simply never arrive; nothing to report.
     ::SetHook(hwnd(), WM_HOOKNOTIFY);
-    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+    ::SetConfig(settings_.Options().DosFlag, settings_.Options().MouseFlag);
     InitUsKeyboard();
     AddTrayIcon();
     help_.Install();
@@ -101,12 +88,7 @@ void TTiledexMain::FormCreate() {
 
 void TTiledexMain::StartIconLoading() noexcept {
     try {
-        std::vector<IconRequest> requests =
-            PendingIcons(app_.Trays[kProgramTray].Items, kProgramTray, app_.Items.applicationIcon);
-        std::vector<IconRequest> system =
-            PendingIcons(app_.Trays[kSystemTray].Items, kSystemTray, app_.Items.applicationIcon);
-        requests.insert(requests.end(), system.begin(), system.end());
-        iconLoader_.Start(hwnd(), std::move(requests));
+        iconLoader_.Start(hwnd(), settings_.PendingIcons());
     } catch (...) {
         // Out of memory: the entries keep the fallback icon.
     }
@@ -114,15 +96,12 @@ void TTiledexMain::StartIconLoading() noexcept {
 
 void TTiledexMain::IconLoaded(LPARAM message) noexcept {
     const std::unique_ptr<LoadedIcon> loaded = TakeLoadedIconMessage(message);
-    const std::int32_t tray = loaded->request.list;
-    const bool taken = (tray == kProgramTray || tray == kSystemTray) &&
-                       TakeLoadedIcon(app_.Trays[static_cast<std::size_t>(tray)].Items, loaded->request,
-                                      loaded->icon, app_.Items.applicationIcon);
-    if (!taken) {
+    if (!settings_.TakeLoadedIcon(loaded->request, loaded->icon)) {
         ReleaseEntryIcon(loaded->icon);
         return;
     }
-    if (windows_.popup) windows_.popup->RepaintCell(tray, static_cast<std::int32_t>(loaded->request.index));
+    if (windows_.popup)
+        windows_.popup->RepaintCell(loaded->request.list, static_cast<std::int32_t>(loaded->request.index));
 }
 
 void TTiledexMain::FormClose() noexcept {
@@ -132,10 +111,7 @@ void TTiledexMain::FormClose() noexcept {
     UnregisterPopupHotKey();
     hook32_.Stop();
     ::RemoveHook();
-    // The task tray only borrows its icons from the windows it lists.
-    FreeItemList(app_.Items, app_.Trays[kProgramTray].Items, true);
-    FreeItemList(app_.Items, app_.Trays[kTaskTray].Items, false);
-    FreeItemList(app_.Items, app_.Trays[kSystemTray].Items, true);
+    settings_.Clear();
     help_.Request(HELP_QUIT, 0);
     if (cdDevice_.IsOpen()) cdDevice_.Close(hwnd());
     RemoveTrayIcon();
@@ -156,21 +132,30 @@ bool TTiledexMain::CloseOtherWindows(KeepWindow keep) noexcept {
 }
 
 void TTiledexMain::ApplyOptions(const OptionSet& newOptions) {
-    UnregisterPopupHotKey();
-    // The language takes effect at the next start; written only when changed,
-    // so that a file without the key goes on following the system.
-    const bool languageChanged = newOptions.Language != app_.Options.Language;
-    app_.Options = newOptions;
-    OptionsChanged();
-    WriteOptions(app_.CurrentFileNumber(), app_.Options);
-    if (languageChanged) WriteLanguageOption(app_.Options.Language);
+    SettingsEdit edit;
+    edit.BasedOn = optionsBasedOn_;
+    edit.Options = newOptions;
+    if (settings_.Commit(edit) == CommitResult::Stale) ShowWarning(hwnd(), Text(IDS_CHANGED_ELSEWHERE));
+}
+
+void TTiledexMain::ApplyEnvironments(const EnvironmentEdit& edit, int slot, bool reload) {
+    if (settings_.CommitEnvironments(edit) == CommitResult::Stale) {
+        ShowWarning(hwnd(), Text(IDS_CHANGED_ELSEWHERE));
+        return;
+    }
+    if (slot != 0) SwitchEnvironment(slot, reload);
+}
+
+void TTiledexMain::SettingsChanged(const SettingsChange& change) noexcept {
+    if (change.Options) OptionsChanged();
+    if (change.Environments) RefreshEnvironmentMenu();
 }
 
 void TTiledexMain::OptionsChanged() noexcept {
-    // The hotkey was let go before the options changed, so that a new
-    // combination never meets the old one still registered.
+    // Let go first, so that a new combination never meets the old one still registered.
+    UnregisterPopupHotKey();
     if (!RegisterPopupHotKey()) ReportTakenHotKey();
-    ::SetConfig(app_.Options.DosFlag, app_.Options.MouseFlag);
+    ::SetConfig(settings_.Options().DosFlag, settings_.Options().MouseFlag);
 }
 
 bool TTiledexMain::ModalDialogInTheWay() noexcept {
@@ -182,26 +167,38 @@ bool TTiledexMain::ModalDialogInTheWay() noexcept {
 void TTiledexMain::OpenIconRegistration() noexcept {
     if (ModalDialogInTheWay()) return;
     // Open already: only brought to the front, with the editor or question it has open.
-    if (windows_.configForm && windows_.configForm->IsShown()) {
-        windows_.configForm->OpenRegistration();
+    if (windows_.configForm && windows_.configForm->IsOpen()) {
+        windows_.configForm->BringForward();
         return;
     }
     if (!CloseOtherWindows(KeepWindow::Registration) || !windows_.configForm ||
         !windows_.configForm->EnsureCreated())
         return;
-    windows_.configForm->OpenRegistration();
+    // The dialog edits copies with icons of their own; OK hands them back.
+    SettingsEdit copy;
+    copy.BasedOn = settings_.Revision();
+    try {
+        copy.Options = settings_.Options();
+        copy.Programs = settings_.CopyList(kProgramTray);
+        copy.Systems = settings_.CopyList(kSystemTray);
+    } catch (...) {
+        // Not opened: the copies made so far go.
+        if (copy.Programs) FreeItemList(settings_.Context(), *copy.Programs, true);
+        return;
+    }
+    windows_.configForm->OpenRegistration(std::move(copy));
 }
 
 bool TTiledexMain::RegisterPopupHotKey() noexcept {
-    hotKeyRegistered_ = ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(app_.Options.VkMod),
-                                         static_cast<UINT>(app_.Options.VkKey)) != FALSE;
+    hotKeyRegistered_ = ::RegisterHotKey(hwnd(), 0, static_cast<UINT>(settings_.Options().VkMod),
+                                         static_cast<UINT>(settings_.Options().VkKey)) != FALSE;
     return hotKeyRegistered_;
 }
 
 void TTiledexMain::ReportTakenHotKey() noexcept {
     // The program stays usable through its icon and the gestures.
     try {
-        const std::wstring text = FormatText(IDS_HOTKEY_TAKEN, HotKeyText(app_.Options.VkMod, app_.Options.VkKey));
+        const std::wstring text = FormatText(IDS_HOTKEY_TAKEN, HotKeyText(settings_.Options().VkMod, settings_.Options().VkKey));
         const ModalScope modal;
         ::MessageBoxW(hwnd(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONWARNING);
     } catch (...) {
@@ -258,7 +255,7 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
 
 bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
     if (!hotKeyRegistered_ || !windows_.popup || windows_.popup->Shown() || ModalScope::Active()) return false;
-    if (vk != static_cast<DWORD>(app_.Options.VkKey) || FindActiveModalDialog()) return false;
+    if (vk != static_cast<DWORD>(settings_.Options().VkKey) || FindActiveModalDialog()) return false;
     // With one of the program's own windows in front there is no other program
     // for typed keys to stray into, and holding them there lost the hotkey.
     DWORD frontProcess = 0;
@@ -270,7 +267,7 @@ bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
     if (::GetAsyncKeyState(VK_CONTROL) < 0) modifiers |= MOD_CONTROL;
     if (::GetAsyncKeyState(VK_SHIFT) < 0) modifiers |= MOD_SHIFT;
     if (::GetAsyncKeyState(VK_LWIN) < 0 || ::GetAsyncKeyState(VK_RWIN) < 0) modifiers |= MOD_WIN;
-    return modifiers == (static_cast<UINT>(app_.Options.VkMod) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN));
+    return modifiers == (static_cast<UINT>(settings_.Options().VkMod) & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN));
 }
 
 void TTiledexMain::HotKeyPressed() noexcept {
@@ -411,7 +408,7 @@ void TTiledexMain::tmSetClick(int slot) noexcept {
 }
 
 void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
-    EnvironmentTable& table = app_.Environments;
+    const EnvironmentTable& table = settings_.Environments();
     if (slot < 1 || slot > kMaxEnvironments) return;
     if (slot != table.IniNo || reload) {
         // Icons still coming belong to the lists about to be replaced.
@@ -429,37 +426,19 @@ void TTiledexMain::SwitchEnvironment(int slot, bool reload) {
                 return;
             }
         } else {
-            // All or nothing for the user: file 1 names the new environment
-            // first, and when that fails nothing has changed. Once it is
-            // written every step runs, so the menu, the hotkey, the hook and
-            // the lists all belong to the new environment even when its System
-            // list cannot be written back; that failure is reported afterwards.
-            EnvironmentTable next = table;
-            next.IniNo = slot;
-            WriteCurrentEnvironment(app_.Items, next);
-            table.IniNo = slot;
-            std::exception_ptr failure;
-            const auto step = [&failure](const auto& work) {
-                try {
-                    work();
-                } catch (...) {
-                    if (!failure) failure = std::current_exception();
-                }
-            };
-            step([&] { ReadProgramItems(app_.Items, table, app_.Trays[kProgramTray].Items, fileNumber); });
-            UnregisterPopupHotKey();
-            step([&] { ReadOptions(fileNumber, app_.Options); });
-            OptionsChanged();
-            step([&] { ReadSystemItems(app_.Items, app_.Trays[kSystemTray].Items, fileNumber); });
-            RefreshEnvironmentMenu();
-            if (failure) std::rethrow_exception(failure);
+            // All or nothing for the user: when file 1 cannot name the new
+            // environment nothing has changed; once it does, the menu, the
+            // hotkey, the hook and the lists all belong to the new environment
+            // even when its System list cannot be written back, and that
+            // failure is reported afterwards.
+            settings_.SwitchEnvironment(slot);
         }
     }
     RefreshEnvironmentMenu();
 }
 
 void TTiledexMain::RefreshEnvironmentMenu() noexcept {
-    const EnvironmentTable& table = app_.Environments;
+    const EnvironmentTable& table = settings_.Environments();
     for (int n = 1; n <= kMaxEnvironments; ++n) {
         const EnvironmentSlot& slot = table.Slot(n);
         envItemCaption_[n - 1] = slot.IniName + L"(&" + std::to_wstring(n) + L")";
@@ -472,7 +451,8 @@ void TTiledexMain::tmOptionClick() noexcept {
     CloseOtherWindows(KeepWindow::Options);
     // Each opening starts from the options in force; a Run value it cannot read
     // is reported there and the dialog stays closed.
-    if (windows_.optionForm && windows_.optionForm->EnsureCreated() && windows_.optionForm->Load(app_.Options))
+    optionsBasedOn_ = settings_.Revision();
+    if (windows_.optionForm && windows_.optionForm->EnsureCreated() && windows_.optionForm->Load(settings_.Options()))
         ShowForm(windows_.optionForm);
 }
 
@@ -480,6 +460,10 @@ void TTiledexMain::tmRegistClick() noexcept { ::PostMessageW(hwnd(), WM_HOOKNOTI
 
 void TTiledexMain::tmConditionClick() noexcept {
     CloseOtherWindows(KeepWindow::Environments);
+    if (!windows_.selectForm || !windows_.selectForm->EnsureCreated()) return;
+    // An open dialog goes on with the copy it is editing.
+    if (!windows_.selectForm->IsShown())
+        windows_.selectForm->Load(settings_.Environments(), settings_.Revision());
     ShowForm(windows_.selectForm);
 }
 

@@ -6,11 +6,11 @@
 #include <array>
 
 #include "popup/cd_audio_device_win.h"
-#include "popup/app_state.h"
 #include "resident/help.h"
 #include "resident/hook32_companion.h"
 #include "resident/type_ahead_win.h"
 #include "settings/icon_loader_win.h"
+#include "settings/program_settings.h"
 #include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 #include "winbase/window_messages.h"
@@ -41,17 +41,24 @@ struct ProgramWindows {
 
 class TTiledexMain : public WindowBase {
 public:
-    explicit TTiledexMain(AppState& app) noexcept : app_(app) {}
+    // settings is read at creation and changed only through its commits.
+    explicit TTiledexMain(ProgramSettings& settings) noexcept : settings_(settings) {}
 
     // Creates the window; its creation runs the settings start-up.
     bool Create();
+    CdAudioDevice& CdDevice() noexcept { return cdDevice_; }
     void AttachWindows(const ProgramWindows& windows) noexcept { windows_ = windows; }
 
     // The one window of the program that stays when another is opened.
     enum class KeepWindow { Registration, Options, About, Environments, None };
     bool CloseOtherWindows(KeepWindow keep) noexcept;
+    // The options dialog's OK: stored, then in force.
     void ApplyOptions(const OptionSet& newOptions);
-    // The one way options in force reach the system: the hotkey and the hooks.
+    // The environment dialog's OK: the table stored, then the slot selected made current.
+    void ApplyEnvironments(const EnvironmentEdit& edit, int slot, bool reload);
+    // Told by settings after every change: options reach the system (the
+    // hotkey and the hooks) and the menu follows the environment table.
+    void SettingsChanged(const SettingsChange& change) noexcept;
     void OptionsChanged() noexcept;
     void OpenIconRegistration() noexcept;
     // False when another program holds the combination.
@@ -93,7 +100,9 @@ private:
     void StartIconLoading() noexcept;
     void IconLoaded(LPARAM message) noexcept;
 
-    AppState& app_;
+    ProgramSettings& settings_;
+    // The revision the options dialog's copy was taken at.
+    std::uint64_t optionsBasedOn_ = 0;
     ProgramWindows windows_;
     MciSendCommandPort mciPort_;
     CdAudioDevice cdDevice_{mciPort_, Win32CdWaitHooks()};

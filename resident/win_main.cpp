@@ -9,7 +9,6 @@
 #include "dialogs/setting_form.h"
 #include "popup/placement_win.h"
 #include "popup/tdx_main_form.h"
-#include "popup/app_state.h"
 #include "dialogs/change_form.h"
 #include "dialogs/select_form.h"
 #include "resident/tiledex_main.h"
@@ -49,36 +48,58 @@ int Run() {
     const DWORD created = ::GetLastError();
     if (created == ERROR_ALREADY_EXISTS || (!mutex && created == ERROR_ACCESS_DENIED)) return 0;
 
-    AppState app;
-    TTiledexMain mainWindow(app);
+    // The one owner of the options, environments and lists: the windows
+    // read it, and only its commits change it.
+    ProgramSettings settings;
+    TTiledexMain mainWindow(settings);
     if (!mainWindow.Create()) return 1;
 
-    TTdxMainForm popup(app);
-    TDeleteForm deleteForm(app);
+    TTdxMainForm popup(settings);
+    TDeleteForm deleteForm;
     TOptionForm optionForm;
     TAboutForm aboutForm;
-    TSettingForm settingForm(app);
-    TConfigForm configForm(app, settingForm, deleteForm);
+    TSettingForm settingForm(settings.Context());
+    TConfigForm configForm(settings.Context(), settingForm, deleteForm);
     TChangeForm changeForm;
-    TSelectForm selectForm(app, changeForm);
+    TSelectForm selectForm(changeForm);
     const HWND owner = mainWindow.hwnd();
     popup.Create(owner);
     // The dialogs are made when first opened.
     FormWindow::SetOwnerOfForms(owner);
     mainWindow.AttachWindows({&popup, &deleteForm, &optionForm, &aboutForm, &settingForm,
                               &configForm, &selectForm, &changeForm});
-    optionForm.SetApplyOptions([&mainWindow](const OptionSet& options) { mainWindow.ApplyOptions(options); });
-    selectForm.SetSwitchEnvironment([&mainWindow](int slot, bool reload) {
-        mainWindow.SwitchEnvironment(slot, reload);
+    settings.Subscribe([&mainWindow, &popup](const SettingsChange& change) {
+        popup.SettingsChanged();
+        mainWindow.SettingsChanged(change);
     });
+    optionForm.SetApplyOptions([&mainWindow](const OptionSet& options) { mainWindow.ApplyOptions(options); });
+    selectForm.SetApply([&mainWindow](const EnvironmentEdit& edit, int slot, bool reload) {
+        mainWindow.ApplyEnvironments(edit, slot, reload);
+    });
+    configForm.SetStore([&settings](SettingsEdit& edit) { return settings.Commit(edit); });
+    PopupLinks links;
+    links.CdDevice = &mainWindow.CdDevice();
+    links.RefreshDrives = [&settings] {
+        try {
+            settings.RefreshDrives();
+        } catch (...) {
+            // A failure leaves the drive entries as they were.
+        }
+    };
     // "設定変更" of the entry menu: the item editor, centred over the popup; OK
-    // stores both lists.
-    app.OpenItemEditor = [&popup, &settingForm](std::int32_t tray, std::int32_t index) {
-        if (!settingForm.OpenItemEditor(tray, index, true)) return;
+    // stores both lists with the entry changed, wherever it went meanwhile.
+    links.OpenItemEditor = [&popup, &settingForm, &settings](std::int32_t tray, std::int32_t index) {
+        const ItemList& list = tray == kProgramTray ? settings.Programs() : settings.Systems();
+        if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return;
+        const auto store = [&settings](const EntryEdit& edit) { settings.CommitEntry(edit); };
+        if (!settingForm.OpenItemEditor(tray, index, list[static_cast<std::size_t>(index)],
+                                        settings.Options().KeyNumberFlag, store))
+            return;
         RECT r{};
         ::GetWindowRect(popup.hwnd(), &r);
         settingForm.ShowCentredOver(r);
     };
+    popup.SetLinks(std::move(links));
 
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,5 +1,6 @@
 #include "settings/item_lists.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "settings/ini_values.h"
@@ -116,6 +117,41 @@ void WriteProgramItems(const ItemContext& context, const ItemList& programItems,
     auto writer = context.openWriter(fileNumber);
     WriteItemSection(*writer, kProgramSection, programItems);
     writer->Commit();
+}
+
+std::int32_t FindSameEntry(const ItemList& items, const LaunchItem& recorded, std::int32_t hint) {
+    std::int32_t best = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const LaunchItem& e = items[i];
+        if (e.Icon != recorded.Icon || e.Status != recorded.Status || e.Title != recorded.Title ||
+            e.ExeFileName != recorded.ExeFileName || e.IconFileName != recorded.IconFileName ||
+            e.IconIndex != recorded.IconIndex || e.ArgumentName != recorded.ArgumentName ||
+            e.DirectoryName != recorded.DirectoryName)
+            continue;
+        const auto index = static_cast<std::int32_t>(i);
+        if (best < 0 || std::abs(index - hint) < std::abs(best - hint)) best = index;
+    }
+    return best;
+}
+
+bool SetEntryValues(LaunchItem& target, const LaunchItem& edited) {
+    target.Title = edited.Title;
+    target.ExeFileName = edited.ExeFileName;
+    target.Status = edited.Status;
+    target.DirectoryName = edited.DirectoryName;
+    target.ArgumentName = edited.ArgumentName;
+    if (target.IconIndex == edited.IconIndex && target.IconFileName == edited.IconFileName) return false;
+    target.IconIndex = edited.IconIndex;
+    target.IconFileName = edited.IconFileName;
+    return true;
+}
+
+void ApplyEntryEdit(const ItemContext& context, LaunchItem& target, const LaunchItem& edited) {
+    if (!SetEntryValues(target, edited)) return;
+    if (target.Icon && target.Icon != context.documentIcon && target.Icon != context.applicationIcon &&
+        context.destroyIcon)
+        context.destroyIcon(target.Icon);
+    target.Icon = context.loadIcon ? context.loadIcon(target.Status, target.IconFileName, target.IconIndex) : nullptr;
 }
 
 }  // namespace tdx

@@ -84,6 +84,18 @@ void FreeItemList(const ItemContext& context, ItemList& items, bool destroyIcons
 // an icon of its own so that neither list can destroy the other's.
 void CopyItemList(const ItemContext& context, ItemList& destination, const ItemList& source);
 
+// The index of the entry that is `recorded` (same icon handle, texts and flags),
+// the one nearest `hint` when several are; -1 when it is gone.
+std::int32_t FindSameEntry(const ItemList& items, const LaunchItem& recorded, std::int32_t hint);
+
+// Gives target what the item editor lets the user change (title, target, flags
+// and key, folder, parameters, icon source); true when the icon source changed,
+// and target's icon no longer matches it.
+bool SetEntryValues(LaunchItem& target, const LaunchItem& edited);
+// The same, and then the icon is loaded anew when its source changed; the old
+// one is destroyed unless shared.
+void ApplyEntryEdit(const ItemContext& context, LaunchItem& target, const LaunchItem& edited);
+
 // ReadProgramItems is declared in environments.h, as it may read the environment
 // table first; the System list's operations are in system_items.h.
 

@@ -11,6 +11,12 @@ namespace tdx {
 using WindowHandle = void*;
 using IconHandle = void*;
 
+// The trays, numbered as they stand in the popup. The Program and System lists
+// are stored in the settings files; the Task list is the open windows.
+inline constexpr std::int32_t kProgramTray = 0;
+inline constexpr std::int32_t kTaskTray = 1;
+inline constexpr std::int32_t kSystemTray = 2;
+
 namespace ItemStatus {
 inline constexpr std::uint32_t BuiltIn = 0x01;
 inline constexpr std::uint32_t InternalCommand = 0x02;

@@ -1,7 +1,8 @@
-// The icon registration dialog on the popup's real lists: files dropped from
-// the shell land at the cell under the mouse (long paths whole), Cancel puts
-// lists and width back, OK stores them, and the delete confirmation removes
-// the entry it was opened for even after the list changed under it.
+// The icon registration dialog on copies of the program's real settings: files
+// dropped from the shell land at the cell under the mouse (long paths whole),
+// Cancel drops the copies, OK stores them, a copy older than another change is
+// refused, and the delete confirmation removes the entry it was opened for even
+// after the list changed under it.
 #include <windows.h>
 #include <oleacc.h>
 #include <shlobj.h>
@@ -17,6 +18,7 @@
 #include "dialogs/delete_form.h"
 #include "dialogs/setting_form.h"
 #include "settings/item_context_win.h"
+#include "settings/program_settings.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_folder_win.h"
 #include "settings/temp_settings_win.h"
@@ -60,16 +62,28 @@ class ConfigFormTest : public TempSettingsTest {
 protected:
     void SetUp() override {
         TempSettingsTest::SetUp();
-        app.Items = MakeProgramItemContext([] {}, [] {});
-        app.Trays[kProgramTray].Items = {Entry(L"A"), Entry(L"B")};
+        settings.SetContext(MakeProgramItemContext([] {}, [] {}));
+        SettingsEdit start;
+        start.Programs = ItemList{Entry(L"A"), Entry(L"B")};
+        ASSERT_EQ(settings.Commit(start), CommitResult::Stored);
         ASSERT_TRUE(setting.Create(nullptr));
         ASSERT_TRUE(remove.Create(nullptr));
         ASSERT_TRUE(form.Create(nullptr));
+        form.SetStore([this](SettingsEdit& edit) { return settings.Commit(edit); });
     }
     void TearDown() override {
-        FreeItemList(app.Items, app.Trays[kProgramTray].Items, true);
-        FreeItemList(app.Items, app.Trays[kSystemTray].Items, true);
+        form.CancelButtonClick();
+        settings.Clear();
         TempSettingsTest::TearDown();
+    }
+    // Opens the dialog on copies of the settings, as the program does.
+    void Open() {
+        SettingsEdit copy;
+        copy.BasedOn = settings.Revision();
+        copy.Options = settings.Options();
+        copy.Programs = settings.CopyList(kProgramTray);
+        copy.Systems = settings.CopyList(kSystemTray);
+        form.OpenRegistration(std::move(copy));
     }
     // Drops the files over a cell of the Program grid.
     void DropAt(int cell, const std::vector<std::wstring>& files) {
@@ -77,58 +91,68 @@ protected:
         ::MapWindowPoints(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), form.hwnd(), &at, 1);
         ::SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, at)), 0);
     }
+    std::vector<std::wstring> Stored() const {
+        return Titles(ReadItemSection(ProfileFile(SettingsFileName(1)), L"Program"));
+    }
 
-    AppState app;
-    TSettingForm setting{app};
-    TDeleteForm remove{app};
-    TConfigForm form{app, setting, remove};
+    ProgramSettings settings;
+    TSettingForm setting{settings.Context()};
+    TDeleteForm remove;
+    TConfigForm form{settings.Context(), setting, remove};
 };
 
-TEST_F(ConfigFormTest, DropsLandAtTheCellCancelPutsBackAndOkStores) {
+TEST_F(ConfigFormTest, DropsLandAtTheCellCancelDropsTheCopyAndOkStores) {
     // A close that reaches the dialog before it was ever opened changes nothing.
     ::SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Titles(app.Trays[kProgramTray].Items), (std::vector<std::wstring>{L"A", L"B"}));
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B"}));
 
-    form.OpenRegistration();
+    Open();
     ASSERT_TRUE(::IsWindowVisible(form.hwnd()));
     const std::wstring longPath = L"C:\\" + std::wstring(280, L'x') + L"\\long.txt";
     DropAt(1, {L"C:\\data\\one.txt", L"C:\\tools\\two.exe", longPath});
-    const ItemList& items = app.Trays[kProgramTray].Items;
+    const ItemList& items = form.ItemsOf(kProgramTray);
     // Inserted one by one at the same cell: they read in reverse order.
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"long.txt", L"two.exe", L"one.txt", L"B"}));
     EXPECT_EQ(items[1].ExeFileName, longPath) << "a long path is read whole";
     EXPECT_EQ(items[2].IconIndex, 0) << "a program shows its first icon";
     EXPECT_EQ(items[3].IconIndex, -1);
     EXPECT_EQ(items[3].DirectoryName, L"C:\\data");
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B"})) << "only the copy changed";
 
     // Twelve across widens the dialog to 12 × 40 + 18 pixels.
     HWND combo = ::GetDlgItem(form.hwnd(), kWidthComboBoxId);
     ::SendMessageW(combo, CB_SETCURSEL, 12 - 3, 0);
     ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kWidthComboBoxId, CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(combo));
-    EXPECT_EQ(app.Options.ColMax, 12);
     RECT window{};
     ::GetWindowRect(form.hwnd(), &window);
     EXPECT_EQ(window.right - window.left, 498);
 
     form.CancelButtonClick();
     EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
-    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B"}));
-    EXPECT_EQ(app.Options.ColMax, 7);
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B"}));
+    EXPECT_EQ(settings.Options().ColMax, 7);
 
-    form.OpenRegistration();
+    Open();
     DropAt(5, {L"C:\\data\\three.txt"});
-    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B", L"three.txt"})) << "after the last entry";
+    EXPECT_EQ(Titles(form.ItemsOf(kProgramTray)), (std::vector<std::wstring>{L"A", L"B", L"three.txt"}))
+        << "after the last entry";
+    ::SendMessageW(combo, CB_SETCURSEL, 9 - 3, 0);
+    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kWidthComboBoxId, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
     form.OkButtonClick();
     EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
-    EXPECT_EQ(Titles(ReadItemSection(ProfileFile(SettingsFileName(1)), L"Program")), Titles(items));
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B", L"three.txt"}));
+    EXPECT_EQ(settings.Options().ColMax, 9);
+    EXPECT_EQ(Stored(), Titles(settings.Programs()));
 }
 
 TEST_F(ConfigFormTest, DeleteConfirmationRemovesTheEntryItWasOpenedFor) {
-    form.OpenRegistration();
-    ItemList& items = app.Trays[kProgramTray].Items;
+    Open();
+    ItemList& items = form.ItemsOf(kProgramTray);
     items.push_back(Entry(L"C"));
-    remove.OpenFor(kProgramTray, 0, form.hwnd(), [](std::int32_t) {});
+    form.PrepareProgMenu(0);
+    form.pmDeleteClick();
     ASSERT_TRUE(::IsWindowVisible(remove.hwnd()));
     // The registration dialog stays usable: the entry is dragged elsewhere.
     std::swap(items[0], items[2]);
@@ -136,23 +160,24 @@ TEST_F(ConfigFormTest, DeleteConfirmationRemovesTheEntryItWasOpenedFor) {
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C", L"B"}));
 
     // Gone meanwhile: nothing is deleted.
-    remove.OpenFor(kProgramTray, 1, form.hwnd(), [](std::int32_t) {});
+    form.PrepareProgMenu(1);
+    form.pmDeleteClick();
     items.pop_back();
     remove.OKButtonClick();
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C"}));
 
     // No leaves the list as it is.
-    remove.OpenFor(kProgramTray, 0, form.hwnd(), [](std::int32_t) {});
+    form.PrepareProgMenu(0);
+    form.pmDeleteClick();
     remove.CancelButtonClick();
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"C"}));
-    form.CancelButtonClick();
 }
 
 // Moved to a monitor of 144 DPI, the dialog takes the suggested rectangle and
 // every control its place, size and font at 1.5 times; back at 96 DPI it is as
 // it was. (Wine never sends the message itself: it is sent as Windows would.)
 TEST_F(ConfigFormTest, ADpiChangeRescalesEveryControlAndItsFont) {
-    form.OpenRegistration();
+    Open();
     const HWND ok = ::GetDlgItem(form.hwnd(), IDOK);
     const auto fontHeight = [](HWND control) {
         LOGFONTW f{};
@@ -226,19 +251,15 @@ private:
 };
 
 // The dialog's edits are the user's until OK stores them or Cancel drops them:
-// a second press on the icon does not retake the copies Cancel puts back, the
-// editor changes the entry it was opened for wherever it went, and a failed
-// write leaves the dialog open with its edits.
-TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
-    ItemList& items = app.Trays[kProgramTray].Items;
-    form.OpenRegistration();
-    HWND combo = ::GetDlgItem(form.hwnd(), kWidthComboBoxId);
-    ::SendMessageW(combo, CB_SETCURSEL, 12 - 3, 0);
-    ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kWidthComboBoxId, CBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(combo));
+// the editor changes the entry it was opened for wherever it went, a failed
+// write leaves the dialog open with its edits, and a copy taken before another
+// change was stored is refused rather than written over it.
+TEST_F(ConfigFormTest, ReorderingAFailedOkAndAStaleCopyKeepEveryonesChanges) {
+    Open();
+    ItemList& items = form.ItemsOf(kProgramTray);
     MoveEntry(items, 0, 1);
-    form.OpenRegistration();  // the icon pressed again
-    EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
+    // The icon pressed again finds the dialog open, and only brings it forward.
+    EXPECT_TRUE(form.IsOpen());
     // A screen reader reads the grid as it now stands.
     IAccessible* grid = nullptr;
     ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(form.hwnd(), kCfgProgPaintBoxId), OBJID_CLIENT,
@@ -255,11 +276,12 @@ TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
     EXPECT_STREQ(name, L"B");
     ::SysFreeString(name);
     grid->Release();
-    EXPECT_EQ(app.Options.ColMax, 12) << "the open dialog is only brought forward";
 
     // The editor opened on A; meanwhile A is dragged back to the front.
     items[1].IconFileName = L"C:\\windows\\notepad.exe";
-    ASSERT_TRUE(setting.OpenItemEditor(kProgramTray, 1, false));
+    form.PrepareProgMenu(1);
+    form.pmSettingClick();
+    ASSERT_TRUE(::IsWindowVisible(setting.hwnd()));
     ASSERT_EQ(items[1].Title, L"A");
     // Its icon strip reads as a list of the file's icons, the chosen one focused.
     IAccessible* strip = nullptr;
@@ -280,14 +302,10 @@ TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
     setting.OKButtonClick();
     EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A2", L"B"}));
     EXPECT_EQ(items[1].ExeFileName, L"C:\\windows\\B.exe") << "B keeps its own target";
-
-    form.CancelButtonClick();
-    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"A", L"B"})) << "the copies of the first opening";
-    EXPECT_EQ(app.Options.ColMax, 7);
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B"})) << "the copy was edited";
 
     // OK while another program holds the file: the error is shown, the dialog
     // and its edits stay, and OK stores them once the file is free.
-    form.OpenRegistration();
     MoveEntry(items, 0, 1);
     const std::wstring file = SettingsFileName(1);
     HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -299,10 +317,31 @@ TEST_F(ConfigFormTest, ReopeningReorderingAndAFailedOkKeepTheUsersEdits) {
     }
     ::CloseHandle(held);
     EXPECT_TRUE(::IsWindowVisible(form.hwnd()));
-    EXPECT_EQ(Titles(items), (std::vector<std::wstring>{L"B", L"A"}));
+    EXPECT_EQ(Titles(form.ItemsOf(kProgramTray)), (std::vector<std::wstring>{L"B", L"A2"}));
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A", L"B"}));
     form.OkButtonClick();
     EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
-    EXPECT_EQ(Titles(ReadItemSection(ProfileFile(file), L"Program")), (std::vector<std::wstring>{L"B", L"A"}));
+    EXPECT_EQ(Stored(), (std::vector<std::wstring>{L"B", L"A2"}));
+    EXPECT_EQ(Titles(settings.Programs()), Stored());
+
+    // A copy taken before another change (here the options) was stored: OK
+    // says so, and neither the file nor the lists in force get the old copy.
+    Open();
+    MoveEntry(form.ItemsOf(kProgramTray), 0, 1);
+    SettingsEdit options;
+    options.BasedOn = settings.Revision();
+    options.Options = settings.Options();
+    options.Options->ColMax = 5;
+    ASSERT_EQ(settings.Commit(options), CommitResult::Stored);
+    {
+        MessageBoxAnswerer answerer;
+        form.OkButtonClick();
+        EXPECT_TRUE(answerer.Answered()) << "the refusal is reported";
+    }
+    EXPECT_FALSE(::IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Stored(), (std::vector<std::wstring>{L"B", L"A2"}));
+    EXPECT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"B", L"A2"}));
+    EXPECT_EQ(settings.Options().ColMax, 5) << "the other change stays";
 }
 
 }  // namespace

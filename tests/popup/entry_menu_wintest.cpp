@@ -13,6 +13,7 @@
 
 #include "popup/cd_audio_device.h"
 #include "popup/tdx_main_form.h"
+#include "support/settings_in_memory.h"
 
 namespace tdx::test {
 namespace {
@@ -103,17 +104,20 @@ LaunchItem BuiltIn(const wchar_t* title, const wchar_t* target, std::uint32_t ex
 class EntryMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.Trays[kProgramTray].Items = {BuiltIn(L"メモ帳", L"C:\\windows\\notepad.exe")};
-        app.Trays[kProgramTray].Items[0].Status = 0;
-        app.Trays[kSystemTray].Items = {BuiltIn(L"CD", L"CD Player", ItemStatus::InternalCommand),
+        ItemList programs{BuiltIn(L"メモ帳", L"C:\\windows\\notepad.exe")};
+        programs[0].Status = 0;
+        ItemList systems{BuiltIn(L"CD", L"CD Player", ItemStatus::InternalCommand),
                                         BuiltIn(L"X:\\", L"X:\\")};
-        app.Trays[kSystemTray].Items[1].NetworkDrive = true;
-        app.CdDevice = &cd;
+        systems[1].NetworkDrive = true;
+        memory.SetLists(std::move(programs), std::move(systems));
         ASSERT_TRUE(cd.Open(nullptr));
         ASSERT_TRUE(popup.Create(nullptr));
         SystemPorts ports;
         ports.CancelNetworkConnection = [this](const std::wstring& name) { cutDrives.push_back(name); };
         popup.SetSystemPorts(ports);
+        PopupLinks links;
+        links.CdDevice = &cd;
+        popup.SetLinks(links);
     }
     void TearDown() override { popup.HidePopup(); }
 
@@ -133,8 +137,8 @@ protected:
 
     RecordingMci mci;
     CdAudioDevice cd{mci, CdWaitHooks{[] { return static_cast<std::uint32_t>(::GetTickCount()); }, [] {}}};
-    AppState app;
-    TTdxMainForm popup{app};
+    SettingsInMemory memory;
+    TTdxMainForm popup{memory.settings};
     std::vector<std::wstring> cutDrives;
 };
 

@@ -14,6 +14,7 @@
 #include "popup/tdx_main_form.h"
 #include "settings/item_context_win.h"
 #include "settings/temp_settings_win.h"
+#include "support/settings_in_memory.h"
 
 namespace tdx::test {
 namespace {
@@ -28,9 +29,8 @@ LaunchItem Entry(const wchar_t* title, const wchar_t* file) {
 class PopupMouseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.Trays[kProgramTray].Items = {Entry(L"One", L"C:\\windows\\notepad.exe"),
-                                         Entry(L"Two", L"C:\\windows\\regedit.exe"),
-                                         Entry(L"Three", L"C:\\windows\\system32\\winemine.exe")};
+        memory.SetLists({Entry(L"One", L"C:\\windows\\notepad.exe"), Entry(L"Two", L"C:\\windows\\regedit.exe"),
+                         Entry(L"Three", L"C:\\windows\\system32\\winemine.exe")});
         ASSERT_TRUE(popup.Create(nullptr));
         SystemPorts ports = SystemPorts::Platform();
         ports.ShellExecute = [this](SHELLEXECUTEINFOW& info) {
@@ -59,8 +59,8 @@ protected:
                        MAKELPARAM(at.x, at.y));
     }
 
-    AppState app;
-    TTdxMainForm popup{app};
+    SettingsInMemory memory;
+    TTdxMainForm popup{memory.settings};
     std::vector<std::wstring> started;
     std::vector<HMONITOR> monitors;
 };
@@ -90,7 +90,6 @@ TEST_F(PopupMouseTest, EachWheelNotchMovesTheCursorOneCellAndWraps) {
     EXPECT_EQ(Title(), L"One") << "past the last cell the cursor wraps to the first";
     Wheel(WHEEL_DELTA, over);
     EXPECT_EQ(Title(), L"Three") << "and back";
-    EXPECT_EQ(app.Trays[kProgramTray].CursorIndex, 2);
     // Over no tray the wheel does nothing.
     RECT window{};
     ::GetWindowRect(popup.hwnd(), &window);
@@ -102,14 +101,15 @@ TEST_F(PopupMouseTest, EachWheelNotchMovesTheCursorOneCellAndWraps) {
 class RegistrationWheelTest : public TempSettingsTest {};
 
 TEST_F(RegistrationWheelTest, TheWheelOverTheGridChangesNothing) {
-    AppState app;
-    app.Items = MakeProgramItemContext([] {}, [] {});
-    TSettingForm setting{app};
-    TDeleteForm remove{app};
-    TConfigForm form{app, setting, remove};
+    const ItemContext items = MakeProgramItemContext([] {}, [] {});
+    TSettingForm setting{items};
+    TDeleteForm remove;
+    TConfigForm form{items, setting, remove};
     ASSERT_TRUE(setting.Create(nullptr) && remove.Create(nullptr) && form.Create(nullptr));
-    app.Trays[kProgramTray].Items = {Entry(L"One", L"C:\\a.exe"), Entry(L"Two", L"C:\\b.exe")};
-    form.OpenRegistration();
+    SettingsEdit copy;
+    copy.Options = OptionSet{};
+    copy.Programs = ItemList{Entry(L"One", L"C:\\a.exe"), Entry(L"Two", L"C:\\b.exe")};
+    form.OpenRegistration(std::move(copy));
     ASSERT_TRUE(::IsWindowVisible(form.hwnd()));
     ::SetForegroundWindow(form.hwnd());
     // Whatever control has the focus (the width box takes wheel turns), a turn
@@ -136,13 +136,11 @@ TEST_F(RegistrationWheelTest, TheWheelOverTheGridChangesNothing) {
             }
             ::Sleep(10);
         }
-        EXPECT_EQ(app.Options.ColMax, 7);
         EXPECT_EQ(::SendMessageW(width, CB_GETCURSEL, 0, 0), 7 - 3);
-        ASSERT_EQ(app.Trays[kProgramTray].Items.size(), 2u);
-        EXPECT_EQ(app.Trays[kProgramTray].Items[0].Title, L"One");
+        ASSERT_EQ(form.ItemsOf(kProgramTray).size(), 2u);
+        EXPECT_EQ(form.ItemsOf(kProgramTray)[0].Title, L"One");
     }
     form.CancelButtonClick();
-    FreeItemList(app.Items, app.Trays[kProgramTray].Items, true);
 }
 
 }  // namespace

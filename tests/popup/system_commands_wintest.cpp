@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "popup/tdx_main_form.h"
+#include "support/settings_in_memory.h"
 
 namespace tdx::test {
 namespace {
@@ -37,9 +38,9 @@ TEST(SystemCommands, SuspendGoesThroughItsPortAndLowerCaseExitIsNoCommand) {
     HWND desktop = ::CreateWindowExW(0, L"ProgMan", L"Program Manager", WS_POPUP, 0, 0, 1, 1,
                                      nullptr, nullptr, wc.hInstance, nullptr);
 
-    AppState app;
-    app.Trays[kSystemTray].Items = {Command(L"Suspend"), Command(L"exit")};
-    TTdxMainForm popup(app);
+    SettingsInMemory memory;
+    memory.SetLists({}, {Command(L"Suspend"), Command(L"exit")});
+    TTdxMainForm popup(memory.settings);
     ASSERT_TRUE(popup.Create(nullptr));
     int suspends = 0;
     bool visibleAtSuspend = true;

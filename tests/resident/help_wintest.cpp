@@ -73,8 +73,8 @@ TEST_F(HelpKeyTest, TheOptionsDialogAnswersForThePageShownAndOtherwiseForItself)
 }
 
 TEST_F(HelpKeyTest, TheItemEditorsDirectKeyBoxTakesF1AsAKey) {
-    AppState app;
-    TSettingForm form(app);
+    const ItemContext items;
+    TSettingForm form(items);
     ASSERT_TRUE(form.Create(nullptr));
     ::ShowWindow(form.hwnd(), SW_SHOW);
     const HWND direct = ::GetDlgItem(form.hwnd(), kSettingDirectEditId);
