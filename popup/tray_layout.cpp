@@ -158,4 +158,24 @@ const wchar_t* CdOverlayResource(std::int32_t cdMode) noexcept {
     return cdMode == kCdModePlaying ? L"PCDPLAY" : L"PCDSTOP";
 }
 
+CellLook DescribeCell(const Trays& trays, std::int32_t tray, std::int32_t index, CellState state,
+                      const OptionSet& options, const ShiftedDigits& digits, bool cdPlayerInUse) {
+    const std::int32_t columns = ClampColumns(options.ColMax);
+    CellLook look;
+    look.Frame = CellFrameFor(options.FrameFlag, state);
+    look.FrameCorners = CellFrameCorners(index, columns);
+    if (!IsShownCell(trays, tray, index)) return look;
+    const LaunchItem& item = trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
+    look.HasEntry = true;
+    look.Icon = item.Icon;
+    look.IconRect = CellIconRect(index, columns);
+    look.CdOverlay = cdPlayerInUse && IsCdPlayerEntry(item);
+    look.Label = DirectKeyLabel(tray, index, item, options.KeyNumberFlag, digits);
+    if (look.Label) {
+        look.LabelCorners = DirectKeyLabelCorners(index, columns);
+        look.LabelOrigin = DirectKeyTextOrigin(index, columns);
+    }
+    return look;
+}
+
 }  // namespace tdx

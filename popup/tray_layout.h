@@ -13,6 +13,7 @@
 #include "popup/pixel_geometry.h"
 #include "settings/launch_item.h"
 #include "settings/option_limits.h"
+#include "settings/option_set.h"
 
 namespace tdx {
 
@@ -131,6 +132,27 @@ std::wstring DirectKeyText(std::uint8_t code, std::int32_t index);
 std::optional<std::wstring> DirectKeyLabel(std::int32_t tray, std::int32_t index,
                                            const LaunchItem& item, bool keyNumberFlag,
                                            const ShiftedDigits& digits);
+
+// Everything a cell is drawn from, in paint-box pixels, so that the painter
+// asks once and only draws.
+struct CellLook {
+    CellFrame Frame = CellFrame::Erase;
+    PixelRect FrameCorners;
+    // False for a cell that names no entry: it gets its frame only.
+    bool HasEntry = false;
+    IconHandle Icon = nullptr;
+    PixelRect IconRect;
+    // The CD state is drawn over the in-use "CD Player" entry.
+    bool CdOverlay = false;
+    std::optional<std::wstring> Label;
+    PixelRect LabelCorners;
+    PixelPoint LabelOrigin;
+};
+
+// The look of cell index of a tray in a state, with the options that shape it
+// (ColMax, FrameFlag, KeyNumberFlag).
+CellLook DescribeCell(const Trays& trays, std::int32_t tray, std::int32_t index, CellState state,
+                      const OptionSet& options, const ShiftedDigits& digits, bool cdPlayerInUse);
 
 // One DrawCell call of a full repaint.
 struct CellPaint {

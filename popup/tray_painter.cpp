@@ -30,11 +30,9 @@ void FramedRectangle(HDC dc, const PixelRect& corners, int penWidth, ColorValue 
     ::Rectangle(dc, corners.Left, corners.Top, corners.Right, corners.Bottom);
 }
 
-void DrawFrame(HDC dc, const OptionSet& options, std::int32_t index, CellState state) noexcept {
-    const std::int32_t columns = ClampColumns(options.ColMax);
-    const PixelRect corners = CellFrameCorners(index, columns);
+void DrawFrame(HDC dc, const OptionSet& options, CellFrame frame, const PixelRect& corners) noexcept {
     const COLORREF face = ResolveColor(kButtonFaceColor);
-    switch (CellFrameFor(options.FrameFlag, state)) {
+    switch (frame) {
     case CellFrame::Erase:
         FramedRectangle(dc, corners, 2, kButtonFaceColor, face);
         break;
@@ -54,20 +52,6 @@ void DrawFrame(HDC dc, const OptionSet& options, std::int32_t index, CellState s
     case CellFrame::Nothing:
         break;
     }
-}
-
-void DrawDirectKeyLabel(HDC dc, const CellPaintContext& context, std::int32_t tray,
-                        std::int32_t index, const LaunchItem& item) {
-    const std::optional<std::wstring> label = DirectKeyLabel(
-        tray, index, item, context.options.KeyNumberFlag, context.digits);
-    if (!label) return;
-    const std::int32_t columns = ClampColumns(context.options.ColMax);
-    FramedRectangle(dc, DirectKeyLabelCorners(index, columns), 1, context.options.BackColor,
-                    ResolveColor(context.options.BackColor));
-    const PixelPoint text = DirectKeyTextOrigin(index, columns);
-    ::SetTextColor(dc, ResolveColor(context.options.TextColor));
-    ::TextOutW(dc, text.X, text.Y, label->c_str(), static_cast<int>(label->size()));
-    ::SetTextColor(dc, RGB(0, 0, 0));
 }
 
 // An 8 x 8 one-bit checkerboard, rows padded to 16 bits, for when the program
@@ -94,23 +78,26 @@ HFONT DirectKeyFont() noexcept {
 
 void DrawCell(HDC dc, const CellPaintContext& context, std::int32_t tray, std::int32_t index,
               CellState state) noexcept {
-    DrawFrame(dc, context.options, index, state);
-    if (!IsShownCell(context.trays, tray, index)) return;
-
-    const LaunchItem& item =
-        context.trays[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)];
-    const std::int32_t columns = ClampColumns(context.options.ColMax);
     try {
-        const PixelRect icon = CellIconRect(index, columns);
-        if (item.Icon) {
-            ::DrawIconEx(dc, icon.Left, icon.Top, static_cast<HICON>(item.Icon), kIconSize,
+        const CellLook look =
+            DescribeCell(context.trays, tray, index, state, context.options, context.digits, context.cdPlayerInUse);
+        DrawFrame(dc, context.options, look.Frame, look.FrameCorners);
+        if (!look.HasEntry) return;
+        if (look.Icon) {
+            ::DrawIconEx(dc, look.IconRect.Left, look.IconRect.Top, static_cast<HICON>(look.Icon), kIconSize,
                          kIconSize, 0, nullptr, DI_NORMAL);
         }
-        if (context.cdPlayerInUse && IsCdPlayerEntry(item))
-            DrawCdOverlay(dc, icon.Left, icon.Top, context.cdMode);
-        ::SetBkMode(dc, TRANSPARENT);
-        SelectObjectGuard keepFont(dc, DirectKeyFont());
-        DrawDirectKeyLabel(dc, context, tray, index, item);
+        if (look.CdOverlay) DrawCdOverlay(dc, look.IconRect.Left, look.IconRect.Top, context.cdMode);
+        if (look.Label) {
+            ::SetBkMode(dc, TRANSPARENT);
+            SelectObjectGuard keepFont(dc, DirectKeyFont());
+            FramedRectangle(dc, look.LabelCorners, 1, context.options.BackColor,
+                            ResolveColor(context.options.BackColor));
+            ::SetTextColor(dc, ResolveColor(context.options.TextColor));
+            ::TextOutW(dc, look.LabelOrigin.X, look.LabelOrigin.Y, look.Label->c_str(),
+                       static_cast<int>(look.Label->size()));
+            ::SetTextColor(dc, RGB(0, 0, 0));
+        }
     } catch (...) {
         // Only a failed allocation can end up here; the cell stays half drawn
         // and the next request draws normally.

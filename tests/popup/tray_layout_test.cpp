@@ -85,6 +85,27 @@ TEST(CellGeometry, CellPartsSitAtTheirOffsets) {
     EXPECT_EQ(CellOrigin(0, 7), (PixelPoint{2, 2}));
 }
 
+TEST(CellGeometry, ACellIsDescribedWholeAtItsPlace) {
+    Trays trays;
+    trays[kProgramTray].Items = {Entry(L"a"), Entry(L"b"), Entry(L"c", 'Q')};
+    OptionSet options;
+    options.ColMax = 2;
+    options.FrameFlag = 1;
+    const CellLook look = DescribeCell(trays, kProgramTray, 2, CellState::Cursor, options, test::UsDigits(), false);
+    EXPECT_EQ(look.Frame, CellFrame::RaisedButton);
+    EXPECT_EQ(look.FrameCorners, CellFrameCorners(2, 2));
+    EXPECT_TRUE(look.HasEntry);
+    EXPECT_EQ(look.IconRect, CellIconRect(2, 2));
+    EXPECT_EQ(look.Label, L"Q");
+    EXPECT_EQ(look.LabelOrigin, DirectKeyTextOrigin(2, 2));
+    // Past the entries: the frame only.
+    const CellLook empty = DescribeCell(trays, kProgramTray, 3, CellState::Normal, options, test::UsDigits(), false);
+    EXPECT_EQ(empty.Frame, CellFrame::Erase);
+    EXPECT_EQ(empty.FrameCorners, CellFrameCorners(3, 2));
+    EXPECT_FALSE(empty.HasEntry);
+    EXPECT_FALSE(empty.Label);
+}
+
 TEST(CellGeometry, CellIndexAtClampsIntoTheGrid) {
     EXPECT_EQ(CellIndexAt(0, 0, 40, 7), 0);
     EXPECT_EQ(CellIndexAt(39, 39, 40, 7), 0);
