@@ -1,11 +1,7 @@
-// The entry menu that a right click or a key opens on any entry, its commands,
-// and the dispatch of mouse presses on the three trays.
-#include <windows.h>
+#include "popup/entry_menu.h"
 
-#include "popup/tdx_main_form.h"
-#include "winbase/dpi_scale.h"
-#include "winbase/message_pump.h"
 #include "winbase/ui_text.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
@@ -49,165 +45,18 @@ UniqueMenu BuildMenu(const EntryMenuState& state) noexcept {
     return menu;
 }
 
-bool IsTicking(DWORD guard) noexcept {
-    // Compared as a difference so that the guard holds across the tick count's wrap.
-    return static_cast<LONG>(::GetTickCount() - guard) <= 0;
-}
-
 }  // namespace
 
-void TTdxMainForm::ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept {
-    const TrayState& state = trays_[static_cast<std::size_t>(tray)];
-    if (!IsShownCell(trays_, tray, state.CursorIndex)) return;
-    const LaunchItem& entry = state.Items[static_cast<std::size_t>(state.CursorIndex)];
-    EntryMenuFacts facts;
-    if (tray == kTaskTray) facts.TaskMinimised = ::IsIconic(static_cast<HWND>(entry.Window)) != FALSE;
-    else if (links_.CdDevice && entry.Has(ItemStatus::BuiltIn) && entry.ExeFileName == L"CD Player")
-        facts.CdMode = links_.CdDevice->Mode();
-    UniqueMenu menu = BuildMenu(EntryMenuFor(trays_, tray, facts));
-    if (!menu) return;
-
-    POINT at{};
-    if (atMouse) {
-        ::GetCursorPos(&at);
-    } else {
-        POINT origin{0, 0};
-        ::ClientToScreen(PaintBoxOf(tray).hwnd(), &origin);
-        // The point in the box in design units, then at the box's DPI.
-        const PixelPoint cell = EntryMenuCellPoint({0, 0}, state.CursorIndex, settings_.Options().ColMax);
-        const int dpi = WindowDpi(hwnd());
-        at = {origin.x + ScaleDpi(cell.X, dpi), origin.y + ScaleDpi(cell.Y, dpi)};
-    }
-
-    ::SetForegroundWindow(hwnd());
-    ProcessPendingMessages();
-    menuBusy_ = true;
+std::optional<EntryMenuItem> EntryMenu::Track(const EntryMenuState& state, POINT at) const noexcept {
+    UniqueMenu menu = BuildMenu(state);
+    if (!menu) return std::nullopt;
     const UINT command = static_cast<UINT>(
         ::TrackPopupMenu(menu.get(), TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                         at.x, at.y, 0, hwnd(), nullptr));
+                         at.x, at.y, 0, owner_, nullptr));
     // Lets the menu's window finish closing before a command takes the focus away.
-    ::PostMessageW(hwnd(), WM_NULL, 0, 0);
-    menuBusy_ = false;
-    if (command != 0) RunMenuCommand(static_cast<EntryMenuItem>(command));
-}
-
-void TTdxMainForm::RunMenuCommand(EntryMenuItem item) noexcept {
-    const std::int32_t tray = nav_.ActiveTray;
-    const std::int32_t index = trays_[static_cast<std::size_t>(tray)].CursorIndex;
-    switch (item) {
-    case EntryMenuItem::Setting:
-        // The editor comes from the resident; the popup hides once it takes the focus.
-        if (links_.OpenItemEditor) links_.OpenItemEditor(tray, index);
-        break;
-    case EntryMenuItem::ToIcon:
-        ShowOrMinimiseTask(tray, index, false);
-        break;
-    case EntryMenuItem::ToMax:
-        ShowOrMinimiseTask(tray, index, true);
-        break;
-    case EntryMenuItem::Close:
-        CloseTask(tray, index);
-        break;
-    case EntryMenuItem::AllToIcon:
-        AllTasks(false);
-        HidePopup();
-        break;
-    case EntryMenuItem::AllClose:
-        AllTasks(true);
-        HidePopup();
-        break;
-    case EntryMenuItem::CutNetworkDrive:
-        if (IsShownCell(trays_, tray, index))
-            DisconnectNetworkDrive(trays_[static_cast<std::size_t>(tray)].Items[static_cast<std::size_t>(index)]);
-        break;
-    case EntryMenuItem::PlayFromStart:
-        RunCdCommand([this](CdAudioDevice& cd) { cd.Play(residentMain_, 1); });
-        HidePopup();
-        break;
-    case EntryMenuItem::NextTrack:
-        RunCdCommand([](CdAudioDevice& cd) { cd.NextTrack(); });
-        HidePopup();
-        break;
-    case EntryMenuItem::PreviousTrack:
-        RunCdCommand([](CdAudioDevice& cd) { cd.PreviousTrack(); });
-        HidePopup();
-        break;
-    case EntryMenuItem::Eject:
-        RunCdCommand([this](CdAudioDevice& cd) { cd.Eject(residentMain_); });
-        HidePopup();
-        break;
-    default:
-        break;
-    }
-}
-
-void TTdxMainForm::DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift,
-                                 bool ctrl) noexcept {
-    if (settings_.Options().KeyOnlyFlag && mode_ == kPopupByHotkey) return;
-    const std::int32_t cell = CellIndexAt(x, y, kCellPitch, ClampColumns(settings_.Options().ColMax));
-    if (shift && button == MK_RBUTTON) {
-        // Works on any tray, even on an empty cell.
-        AllTasks(ctrl);
-        return;
-    }
-    TrayState& state = trays_[static_cast<std::size_t>(tray)];
-    if (cell >= ShownEntryCount(state)) return;
-    const TrayState& active = trays_[static_cast<std::size_t>(nav_.ActiveTray)];
-    if (cell != state.DrawnIndex || tray != nav_.ActiveTray)
-        DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Normal);
-    nav_.ActiveTray = tray;
-    state.CursorIndex = cell;
-    state.DrawnIndex = cell;
-    DrawCellNow(tray, cell, CellState::Cursor);
-    ShowCursorTitle(tray, cell);
-
-    if (button == MK_LBUTTON) {
-        RunEntry(tray, cell);
-    } else if (button == MK_RBUTTON) {
-        if (settings_.Options().RightClickFlag == 0 || tray != kTaskTray) ShowEntryMenu(tray, true);
-        else if (ctrl) CloseTask(tray, cell);
-        else ShowOrMinimiseTask(tray, cell, false);
-    }
-}
-
-void TTdxMainForm::TrayPress(std::int32_t tray, UINT message, int x, int y, WPARAM keys) noexcept {
-    UINT button = MK_MBUTTON;
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) button = MK_LBUTTON;
-    else if (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) button = MK_RBUTTON;
-    const bool shift = (keys & MK_SHIFT) != 0;
-    const bool ctrl = (keys & MK_CONTROL) != 0;
-
-    if (message == WM_RBUTTONDBLCLK) {
-        // The trays are windows of their own, so the double-click arrives here
-        // rather than on the popup: it counts as a Ctrl+right press first.
-        POINT p{x, y};
-        ::MapWindowPoints(PaintBoxOf(tray).hwnd(), hwnd(), &p, 1);
-        TrayRightDoubleClick(p.x, p.y);
-    }
-
-    if (tray == kProgramTray) {
-        DispatchClick(tray, x, y, button, shift, ctrl);
-        return;
-    }
-    // The click that showed the popup must not act on what it finds below.
-    if (IsTicking(clickGuardTick_)) return;
-    if (tray == kTaskTray) {
-        const bool skip = skipTaskClick_;
-        skipTaskClick_ = false;
-        if (skip) return;
-    }
-    DispatchClick(tray, x, y, button, shift, ctrl);
-}
-
-void TTdxMainForm::TrayRightDoubleClick(int x, int y) noexcept {
-    for (std::int32_t t = 0; t < kTrayCount; ++t) {
-        RECT box{};
-        ::GetWindowRect(PaintBoxOf(t).hwnd(), &box);
-        ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&box), 2);
-        if (x < box.left || x > box.right || y < box.top || y > box.bottom) continue;
-        DispatchClick(t, x - box.left, y - box.top, MK_RBUTTON, false, true);
-        if (t == kTaskTray) skipTaskClick_ = true;
-    }
+    ::PostMessageW(owner_, WM_NULL, 0, 0);
+    if (command == 0) return std::nullopt;
+    return static_cast<EntryMenuItem>(command);
 }
 
 }  // namespace tdx

@@ -1,13 +1,12 @@
-// The built-in commands of the System tray: shutting down through the shell,
-// the Start menu, suspend, the simple CD player, the special folders, and the
-// disconnection of a network drive.
-#include <windows.h>
+#include "popup/system_commands.h"
+
 #include <winnetwk.h>
 
-#include "popup/tdx_main_form.h"
+#include "popup/task_commands.h"
 #include "settings/special_folders_win.h"
 #include "winbase/late_bound.h"
 #include "winbase/message_pump.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
@@ -56,7 +55,7 @@ SystemPorts SystemPorts::Platform() {
     return ports;
 }
 
-void TTdxMainForm::RunSystemCommand(const std::wstring& keyword) noexcept {
+void SystemCommands::Run(const std::wstring& keyword) noexcept {
     // Letter case matters: "exit" is no command and, naming no folder either, opens nothing.
     if (keyword == L"Exit") ShutDownThroughShell();
     else if (keyword == L"Start Menu") OpenStartMenu();
@@ -65,8 +64,8 @@ void TTdxMainForm::RunSystemCommand(const std::wstring& keyword) noexcept {
     else OpenSpecialFolder(keyword, residentMain_);
 }
 
-void TTdxMainForm::ShutDownThroughShell() noexcept {
-    HidePopup();
+void SystemCommands::ShutDownThroughShell() noexcept {
+    if (host_.HidePopup) host_.HidePopup();
     ProcessPendingMessages();
     // The shell's desktop answers with its own shut-down dialog. A shell that
     // does not answer is not waited for without end.
@@ -77,7 +76,7 @@ void TTdxMainForm::ShutDownThroughShell() noexcept {
     }
 }
 
-void TTdxMainForm::OpenStartMenu() noexcept {
+void SystemCommands::OpenStartMenu() noexcept {
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!taskbar) return;
     HWND startButton = ::GetWindow(taskbar, GW_CHILD);
@@ -90,33 +89,32 @@ void TTdxMainForm::OpenStartMenu() noexcept {
     ::PostMessageW(startButton, WM_KEYDOWN, 'P', 0);
 }
 
-void TTdxMainForm::Suspend() noexcept {
-    ShowCursorTitle(nav_.ActiveTray, trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
-    ::UpdateWindow(nameLabel_);
-    HidePopup();
+void SystemCommands::Suspend() noexcept {
+    if (host_.ShowTitleNow) host_.ShowTitleNow();
+    if (host_.HidePopup) host_.HidePopup();
     if (ports_.RequestSuspend) ports_.RequestSuspend();
 }
 
-void TTdxMainForm::RunCdCommand(const std::function<void(CdAudioDevice&)>& command) noexcept {
-    if (!links_.CdDevice) return;
+void SystemCommands::RunCd(const std::function<void(CdAudioDevice&, HWND residentMain)>& command) noexcept {
+    if (!cdDevice_) return;
     // Play lets the message loop run while the drive becomes ready; the popup
     // must not be closed or toggled away meanwhile.
-    menuBusy_ = true;
+    if (host_.SetBusy) host_.SetBusy(true);
     try {
-        command(*links_.CdDevice);
+        command(*cdDevice_, residentMain_);
     } catch (...) {
     }
-    menuBusy_ = false;
+    if (host_.SetBusy) host_.SetBusy(false);
 }
 
-void TTdxMainForm::PlayOrPauseCd() noexcept {
-    RunCdCommand([this](CdAudioDevice& cd) {
-        if (cd.Mode() == CdMode::Playing) cd.Pause(residentMain_);
-        else cd.Play(residentMain_, 0);
+void SystemCommands::PlayOrPauseCd() noexcept {
+    RunCd([](CdAudioDevice& cd, HWND residentMain) {
+        if (cd.Mode() == CdMode::Playing) cd.Pause(residentMain);
+        else cd.Play(residentMain, 0);
     });
 }
 
-void TTdxMainForm::DisconnectNetworkDrive(const LaunchItem& entry) noexcept {
+void SystemCommands::DisconnectNetworkDrive(const LaunchItem& entry) noexcept {
     try {
         // The drive letter and its colon, such as "X:".
         const std::wstring localName = entry.ExeFileName.substr(0, 2);
@@ -124,7 +122,7 @@ void TTdxMainForm::DisconnectNetworkDrive(const LaunchItem& entry) noexcept {
     } catch (...) {
     }
     // The entry goes when the drive list is next read, at the next show.
-    HidePopup();
+    if (host_.HidePopup) host_.HidePopup();
 }
 
 }  // namespace tdx

@@ -1,11 +1,5 @@
-// What the popup does to the windows of the Task tray: close, minimise or
-// maximise one of them, and close or minimise all of them.
-#include <windows.h>
+#include "popup/task_commands.h"
 
-#include <unordered_set>
-#include <vector>
-
-#include "popup/tdx_main_form.h"
 #include "settings/monitors_win.h"
 
 namespace tdx {
@@ -16,52 +10,15 @@ namespace {
 // for the old foreground's thread on some systems.
 bool Answers(HWND window) noexcept { return WindowAnswers(window, kCloseRequestTimeoutMs); }
 
-// Asks a window to close as its own close box would. A window that does not
-// answer within the time-out is left as it is, so a hung program never holds
-// the popup; false then.
-bool RequestClose(HWND window) noexcept {
-    DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_CLOSE, 0,
-                                 SMTO_ABORTIFHUNG | SMTO_NORMAL, kCloseRequestTimeoutMs,
-                                 &result) != 0;
-}
-
 }  // namespace
 
-void TTdxMainForm::CloseTask(std::int32_t tray, std::int32_t index) noexcept {
-    if (!IsShownCell(trays_, tray, index)) return;
-    if (tray == kTaskTray) {
-        RequestClose(static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window));
-        RefreshTaskList();
-    }
-    try {
-        const NavigationSettings settings = Settings();
-        PopupNavigator(trays_, nav_, settings).SettleAfterCloseTask(tray);
-    } catch (...) {
-        // Only building the settings can throw, for want of memory; the cursor stays.
-    }
-    if (tray == kTaskTray) RedrawAfterTaskChange();
+bool TaskCommands::Close(HWND window) const noexcept {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                 kCloseRequestTimeoutMs, &result) != 0;
 }
 
-void TTdxMainForm::RedrawAfterTaskChange() noexcept {
-    // The picture of the Task tray no longer matches its entries.
-    PaintBoxOf(kTaskTray).DrawNow([](HDC dc) {
-        RECT r{};
-        ::GetClipBox(dc, &r);
-        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
-    });
-    LayoutTrays();
-    for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
-    ::UpdateWindow(hwnd());
-    for (TPaintBox& box : paintBoxes_) ::UpdateWindow(box.hwnd());
-    const TrayState& active = trays_[static_cast<std::size_t>(nav_.ActiveTray)];
-    DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Cursor);
-    ShowCursorTitle(nav_.ActiveTray, active.CursorIndex);
-}
-
-void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept {
-    if (tray != kTaskTray || !IsShownCell(trays_, tray, index)) return;
-    const auto window = static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window);
+void TaskCommands::ShowOrMinimise(HWND window, bool maximise) const noexcept {
     if (maximise) {
         // Maximised synchronously, so the popup takes the foreground back after
         // the task has taken it; a task that does not answer is only asked.
@@ -69,41 +26,27 @@ void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, boo
             ::ShowWindow(window, SW_SHOWMAXIMIZED);
         else
             ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
-    } else if (!::IsIconic(window)) ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    // The user goes on working in the popup.
-    ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ForceForeground(hwnd());
+    } else if (!::IsIconic(window)) {
+        ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    }
+    ::SetWindowPos(popup_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ForceForeground(popup_);
 }
 
-void TTdxMainForm::AllTasks(bool close) noexcept {
-    if (!close) {
-        // The taskbar's own "minimise all windows" command.
-        if (HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr))
-            ::PostMessageW(taskbar, WM_COMMAND, 415, 0);
-        return;
+void TaskCommands::CloseAll(const std::vector<HWND>& windows) const noexcept {
+    // Asking the first remaining entry again and again would let one hung
+    // window hold the loop for a time-out per task and leave every other open.
+    for (HWND window : windows) {
+        // Closing one window may have closed others (owned windows go with it).
+        if (!::IsWindow(window) || !Answers(window)) continue;
+        // In front, so that a "save changes?" question it asks is seen.
+        ForceForeground(window);
+        Close(window);
     }
-    TrayState& tasks = trays_[kTaskTray];
-    if (tasks.Items.empty()) return;
-    const std::int32_t cursor = tasks.CursorIndex;
-    try {
-        // Each task is asked once, front to back. One that refuses or does not
-        // answer is left, and the others are still asked: asking the first
-        // remaining entry again and again would let one hung window hold the
-        // loop for a time-out per task and leave every other task open.
-        std::vector<HWND> windows;
-        windows.reserve(tasks.Items.size());
-        for (const LaunchItem& item : tasks.Items) windows.push_back(static_cast<HWND>(item.Window));
-        for (HWND window : windows) {
-            // Closing one window may have closed others (owned windows go with it).
-            if (!::IsWindow(window) || !Answers(window)) continue;
-            ForceForeground(window);
-            RequestClose(window);
-        }
-    } catch (...) {
-        // Out of memory before anything was asked: nothing is closed.
-    }
-    RefreshTaskList();
-    tasks.CursorIndex = cursor;
+}
+
+void TaskCommands::MinimiseAll() const noexcept {
+    if (HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr)) ::PostMessageW(taskbar, WM_COMMAND, 415, 0);
 }
 
 }  // namespace tdx

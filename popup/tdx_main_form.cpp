@@ -78,6 +78,16 @@ bool TTdxMainForm::Create(HWND owner) {
                              ScaleDpi(kDesignHeight, dpi), owner, CS_DBLCLKS))
         return false;
     dpi_ = WindowDpi(hwnd());
+    taskCommands_.SetPopup(hwnd());
+    entryMenu_.SetOwner(hwnd());
+    SystemCommands::Host host;
+    host.HidePopup = [this] { HidePopup(); };
+    host.ShowTitleNow = [this] {
+        ShowCursorTitle(nav_.ActiveTray, trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+        ::UpdateWindow(nameLabel_);
+    };
+    host.SetBusy = [this](bool busy) { menuBusy_ = busy; };
+    systemCommands_.SetWindows(owner, std::move(host));
     formFont_ = PopupFont(ScaleDpi(12, dpi_));
     nameFont_ = PopupFont(ScaleDpi(17, dpi_));
     // The popup takes no text input: keep the input method out of it.
@@ -151,6 +161,11 @@ void TTdxMainForm::Dismiss() noexcept {
     HidePopup();
 }
 
+void TTdxMainForm::SetLinks(PopupLinks links) {
+    links_ = std::move(links);
+    systemCommands_.SetCdDevice(links_.CdDevice);
+}
+
 void TTdxMainForm::TakeLists() noexcept {
     try {
         trays_[kProgramTray].Items = settings_.Programs();
@@ -176,8 +191,8 @@ void TTdxMainForm::FormShow() noexcept {
     ResetForShow(trays_, nav_);
     // The CD state drawn over the "CD Player" entry is read once per show.
     cdMode_ = 0;
-    if (links_.CdDevice && CdPlayerInUse(trays_[kSystemTray].Items))
-        cdMode_ = static_cast<std::int32_t>(links_.CdDevice->Mode());
+    if (CdAudioDevice* const cd = systemCommands_.CdDevice(); cd && CdPlayerInUse(trays_[kSystemTray].Items))
+        cdMode_ = static_cast<std::int32_t>(cd->Mode());
     menuBusy_ = false;
     wheelDelta_ = 0;
     PreparePopup();
@@ -537,7 +552,7 @@ void TTdxMainForm::RunEntry(std::int32_t tray, std::int32_t index) noexcept {
             ActivateTask(static_cast<HWND>(plan.Window));
             break;
         case LaunchKind::SystemCommand:
-            RunSystemCommand(plan.Keyword);
+            systemCommands_.Run(plan.Keyword);
             break;
         case LaunchKind::ShellOpen: {
             EnsureComForShell();
@@ -631,6 +646,63 @@ LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
         break;
     }
     return WindowBase::HandleMessage(msg, wParam, lParam);
+}
+
+void TTdxMainForm::CloseTask(std::int32_t tray, std::int32_t index) noexcept {
+    if (!IsShownCell(trays_, tray, index)) return;
+    if (tray == kTaskTray) {
+        taskCommands_.Close(static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window));
+        RefreshTaskList();
+    }
+    try {
+        const NavigationSettings settings = Settings();
+        PopupNavigator(trays_, nav_, settings).SettleAfterCloseTask(tray);
+    } catch (...) {
+        // Only building the settings can throw, for want of memory; the cursor stays.
+    }
+    if (tray == kTaskTray) RedrawAfterTaskChange();
+}
+
+void TTdxMainForm::RedrawAfterTaskChange() noexcept {
+    // The picture of the Task tray no longer matches its entries.
+    PaintBoxOf(kTaskTray).DrawNow([](HDC dc) {
+        RECT r{};
+        ::GetClipBox(dc, &r);
+        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    });
+    LayoutTrays();
+    for (TPaintBox& box : paintBoxes_) ::InvalidateRect(box.hwnd(), nullptr, FALSE);
+    ::UpdateWindow(hwnd());
+    for (TPaintBox& box : paintBoxes_) ::UpdateWindow(box.hwnd());
+    const TrayState& active = trays_[static_cast<std::size_t>(nav_.ActiveTray)];
+    DrawCellNow(nav_.ActiveTray, active.CursorIndex, CellState::Cursor);
+    ShowCursorTitle(nav_.ActiveTray, active.CursorIndex);
+}
+
+void TTdxMainForm::ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept {
+    if (tray != kTaskTray || !IsShownCell(trays_, tray, index)) return;
+    taskCommands_.ShowOrMinimise(static_cast<HWND>(trays_[kTaskTray].Items[static_cast<std::size_t>(index)].Window),
+                                 maximise);
+}
+
+void TTdxMainForm::AllTasks(bool close) noexcept {
+    if (!close) {
+        taskCommands_.MinimiseAll();
+        return;
+    }
+    TrayState& tasks = trays_[kTaskTray];
+    if (tasks.Items.empty()) return;
+    const std::int32_t cursor = tasks.CursorIndex;
+    try {
+        std::vector<HWND> windows;
+        windows.reserve(tasks.Items.size());
+        for (const LaunchItem& item : tasks.Items) windows.push_back(static_cast<HWND>(item.Window));
+        taskCommands_.CloseAll(windows);
+    } catch (...) {
+        // Out of memory before anything was asked: nothing is closed.
+    }
+    RefreshTaskList();
+    tasks.CursorIndex = cursor;
 }
 
 }  // namespace tdx

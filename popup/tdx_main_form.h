@@ -11,10 +11,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "popup/entry_menu.h"
 #include "popup/entry_menu_rules.h"
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
 #include "popup/popup_mode.h"
+#include "popup/system_commands.h"
+#include "popup/task_commands.h"
 #include "popup/tray_painter.h"
 #include "popup/cd_audio_device.h"
 #include "settings/program_settings.h"
@@ -35,22 +38,6 @@ enum PopupControlId : int {
     kNameLabelId,
 };
 
-// What the System commands need from the machine beyond what Wine can do: the
-// suspend request and the network-drive disconnection. Tests replace them to
-// observe the requests; the defaults make the real calls.
-struct SystemPorts {
-    // Suspends the machine; true when the system took the request.
-    std::function<bool()> RequestSuspend;
-    // Disconnects the network drive named like "X:" (open files make it fail).
-    std::function<void(const std::wstring& localName)> CancelNetworkConnection;
-    // Starts an entry's file (ShellExecuteEx). A test reads what was asked, the
-    // monitor among it, which Wine's single screen cannot show; left empty,
-    // the real call is made.
-    std::function<void(SHELLEXECUTEINFOW& info)> ShellExecute;
-
-    static SystemPorts Platform();
-};
-
 // What the popup asks of the program around it.
 struct PopupLinks {
     // The System tray's audio-CD device.
@@ -61,9 +48,6 @@ struct PopupLinks {
     // Drives come and go: brings the System list in line with them before a show.
     std::function<void()> RefreshDrives;
 };
-
-// How long a task may take to answer a close request before it is left alone.
-inline constexpr UINT kCloseRequestTimeoutMs = 2000;
 
 class TTdxMainForm : public WindowBase {
 public:
@@ -91,7 +75,7 @@ public:
     void RepaintCell(std::int32_t tray, std::int32_t index) noexcept;
 
     void SetSystemPorts(SystemPorts ports) { ports_ = std::move(ports); }
-    void SetLinks(PopupLinks links) { links_ = std::move(links); }
+    void SetLinks(PopupLinks links);
     // The lists or options changed: a popup still up is put away, as what it
     // shows is gone.
     void SettingsChanged() noexcept;
@@ -121,22 +105,13 @@ private:
     void FormMouseWheel(int delta, POINT screen) noexcept;
     void TrayMouseMove(std::int32_t tray, int x, int y) noexcept;
 
-    // Task commands (task_commands.cpp).
+    // The Task tray's cells and what the task commands do to their windows.
     void CloseTask(std::int32_t tray, std::int32_t index) noexcept;
     void ShowOrMinimiseTask(std::int32_t tray, std::int32_t index, bool maximise) noexcept;
     void AllTasks(bool close) noexcept;
     void RedrawAfterTaskChange() noexcept;
 
-    // System commands (system_commands.cpp).
-    void RunSystemCommand(const std::wstring& keyword) noexcept;
-    void ShutDownThroughShell() noexcept;
-    void OpenStartMenu() noexcept;
-    void Suspend() noexcept;
-    void PlayOrPauseCd() noexcept;
-    void DisconnectNetworkDrive(const LaunchItem& entry) noexcept;
-    void RunCdCommand(const std::function<void(CdAudioDevice&)>& command) noexcept;
-
-    // The entry menu and the mouse dispatch (entry_menu.cpp).
+    // The entry menu and the mouse dispatch.
     void ShowEntryMenu(std::int32_t tray, bool atMouse) noexcept;
     void RunMenuCommand(EntryMenuItem item) noexcept;
     void DispatchClick(std::int32_t tray, int x, int y, UINT button, bool shift, bool ctrl) noexcept;
@@ -188,6 +163,10 @@ private:
     int wheelDelta_ = 0;  // the part of a notch turned so far (fine-grained wheels)
     std::int32_t cdMode_ = 0;
     SystemPorts ports_;
+    // The roles: each knows only what it acts on and this window.
+    TaskCommands taskCommands_;
+    SystemCommands systemCommands_{ports_};
+    EntryMenu entryMenu_;
 
     UniqueFont formFont_;
     UniqueFont nameFont_;
