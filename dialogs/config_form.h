@@ -15,7 +15,7 @@
 
 #include "popup/paint_box.h"
 #include "popup/tray_painter.h"
-#include "settings/program_settings.h"
+#include "settings/settings_edits.h"
 #include "winbase/form_window.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"

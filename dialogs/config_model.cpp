@@ -114,15 +114,4 @@ LaunchItem NewFileItem(std::wstring_view path, const std::optional<ShortcutTarge
     return item;
 }
 
-void WriteRegistration(const ItemContext& context, const ItemList& programItems,
-                       const ItemList& systemItems, const OptionSet* options, int fileNumber) {
-    auto writer = context.openWriter(fileNumber);
-    WriteItemSection(*writer, kProgramSection, programItems);
-    WriteItemSection(*writer, kSystemSection, systemItems);
-    if (options) context.writeOptions(*writer, *options);
-    writer->Commit();
-    context.closeCdDevice();
-    if (CdPlayerInUse(systemItems)) context.openCdDevice();
-}
-
 }  // namespace tdx

@@ -56,9 +56,4 @@ struct ShortcutTarget {
 LaunchItem NewFileItem(std::wstring_view path, const std::optional<ShortcutTarget>& shortcut,
                        const std::function<std::wstring(std::wstring_view)>& expandPathMacros);
 
-// Writes the Program and System sections and, when given, the options to the
-// file in one commit (all or nothing), then lets the CD device follow the list.
-void WriteRegistration(const ItemContext& context, const ItemList& programItems,
-                       const ItemList& systemItems, const OptionSet* options, int fileNumber);
-
 }  // namespace tdx

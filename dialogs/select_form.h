@@ -6,7 +6,7 @@
 
 #include "dialogs/change_form.h"
 #include "dialogs/working_table.h"
-#include "settings/program_settings.h"
+#include "settings/settings_edits.h"
 #include "winbase/form_window.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/unique_handle.h"

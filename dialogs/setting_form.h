@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "settings/program_settings.h"
+#include "settings/settings_edits.h"
 #include "popup/grid_accessible_win.h"
 #include "winbase/com_ptr.h"
 #include "winbase/form_window.h"
