@@ -15,6 +15,7 @@
 #include "popup/navigation.h"
 #include "popup/paint_box.h"
 #include "popup/popup_mode.h"
+#include "popup/task_icon_cache_win.h"
 #include "popup/tray_painter.h"
 #include "popup/app_state.h"
 #include "winbase/unique_handle.h"
@@ -87,6 +88,8 @@ private:
     void FormShow() noexcept;
     void PreparePopup() noexcept;
     void RefreshTaskList() noexcept;
+    // Asks the listed windows for their icons, after the show (task_icon_cache_win.h).
+    void AskTaskIcons() noexcept;
     void LayoutTrays() noexcept;
     void PlacePopupAtMouse() noexcept;
     void FormKeyDown(WPARAM key) noexcept;
@@ -153,6 +156,7 @@ private:
     std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;
+    TaskIconCache taskIcons_;
     NavigationState nav_;
     TrayLayout layout_;
     bool laidOut_ = false;
