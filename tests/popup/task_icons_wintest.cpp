@@ -20,6 +20,7 @@
 #include "popup/task_list_win.h"
 #include "popup/tdx_main_form.h"
 #include "settings/item_icons_win.h"
+#include "winbase/unique_handle.h"
 
 namespace tdx::test {
 namespace {
@@ -93,9 +94,7 @@ private:
 // icon that cannot be drawn leaves both empty.
 std::vector<DWORD> Picture(HICON icon) {
     constexpr int kSize = 32;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
+    const UniqueDc dc(::CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = kSize;
@@ -103,19 +102,17 @@ std::vector<DWORD> Picture(HICON icon) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     DWORD* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    const UniqueBitmap bitmap(
+        ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0));
+    const SelectObjectGuard keep(dc.get(), bitmap.get());
     std::vector<DWORD> picture;
     for (const int stock : {WHITE_BRUSH, BLACK_BRUSH}) {
         const RECT all{0, 0, kSize, kSize};
-        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(stock)));
-        ::DrawIconEx(dc, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(stock)));
+        ::DrawIconEx(dc.get(), 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
         ::GdiFlush();
         picture.insert(picture.end(), bits, bits + kSize * kSize);
     }
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
     return picture;
 }
 
