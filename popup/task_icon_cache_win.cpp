@@ -82,7 +82,7 @@ void TaskIconCache::Refresh(const std::vector<LaunchItem>& tasks, Changed change
     // place before the first one is asked, so none moves while it is.
     for (HWND window : windows) {
         Entry* entry = Find(window);
-        if (entry && entry->pending == Asked::Nothing) Ask(*entry, Asked::BigIcon);
+        if (entry && entry->pending == Asked::Nothing && !entry->unreadable) Ask(*entry, Asked::BigIcon);
     }
 }
 
@@ -125,9 +125,17 @@ bool TaskIconCache::Take(Entry& entry, HICON answer) noexcept {
         return true;
     }
     UniqueIcon copy(::CopyIcon(answer));
-    // Under Wine another program's icon cannot be read here (nor drawn): the
-    // next source is tried, and at the end the fallback is drawn.
-    if (!copy) return false;
+    if (!copy) {
+        // Under Wine an icon can be read (and drawn) only in the process that
+        // made it: the next source is tried, and at the end the fallback is
+        // drawn. Another program's window then never gives an icon that can
+        // be, so it is not asked again while it lives, which spares its
+        // program a round of messages at every show.
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(entry.window, &process);
+        if (process != ::GetCurrentProcessId()) entry.unreadable = true;
+        return false;
+    }
     Settle(entry, answer, std::move(copy));
     return true;
 }

@@ -42,7 +42,8 @@ public:
     // Asks each listed window for its icon again, in the usual order of
     // sources, without waiting for the answers. A window still owing the answer
     // to an earlier request is not asked again, so a program that has stopped
-    // answering collects one request, not one per show.
+    // answering collects one request, not one per show, and one whose answers
+    // cannot be read in this process is not asked again.
     void Refresh(const std::vector<LaunchItem>& tasks, Changed changed);
 
 private:
@@ -52,6 +53,8 @@ private:
         HICON answer = nullptr;  // the handle the window gave: its program's, never destroyed here
         UniqueIcon icon;         // this process's copy of it, which the tray draws
         bool answered = false;
+        // Another program's window whose answer could not be read here; see Take.
+        bool unreadable = false;
         Asked pending = Asked::Nothing;
     };
 
