@@ -126,14 +126,18 @@ private:
 
 std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon,
                                         UINT iconTimeoutMs) {
+    IconAsker asker(iconTimeoutMs);
+    return CollectTaskListWith(residentMain, applicationIcon,
+                               [&asker](WindowHandle window, TaskIconSource source) {
+                                   return asker(window, source);
+                               });
+}
+
+std::vector<LaunchItem> CollectTaskListWith(HWND residentMain, HICON applicationIcon,
+                                            const TaskIconQuery& ask) {
     EnumContext context;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
-    IconAsker asker(iconTimeoutMs);
-    return BuildTaskList(context.windows, residentMain,
-                         [&asker](WindowHandle window, TaskIconSource source) {
-                             return asker(window, source);
-                         },
-                         applicationIcon);
+    return BuildTaskList(context.windows, residentMain, ask, applicationIcon);
 }
 
 void SetCloakedQuery(CloakedQuery query) noexcept { cloakedQuery = query ? query : SystemCloaked; }

@@ -1,12 +1,14 @@
 // The Task tray's entries from the desktop's top-level windows (task_filter.h
-// holds the rules). Other programs' windows are asked for their icons with a
-// time-out, so a program that does not answer never holds the popup back.
+// holds the rules). CollectTaskList asks other programs' windows for their
+// icons with a time-out, so a program that does not answer costs one time-out
+// at most; the popup itself asks nobody while it shows (task_icon_cache_win.h).
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
+#include "popup/task_filter.h"
 #include "settings/launch_item.h"
 
 namespace tdx {
@@ -17,6 +19,11 @@ inline constexpr UINT kTaskIconTimeoutMs = 150;
 // The listed windows in Task tray order, each with an icon it keeps owning.
 std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon,
                                         UINT iconTimeoutMs = kTaskIconTimeoutMs);
+
+// The same list with each icon taken from `ask` (task_filter.h gives the order
+// of sources): the show path answers from what it already knows.
+std::vector<LaunchItem> CollectTaskListWith(HWND residentMain, HICON applicationIcon,
+                                            const TaskIconQuery& ask);
 
 // Whether a window is cloaked. The system's answer comes from the desktop
 // window manager (loaded at run time; none before Windows 8); tests put in

@@ -26,6 +26,7 @@ namespace {
 constexpr int kDesignWidth = 147;
 constexpr int kDesignHeight = 266;
 constexpr DWORD kClickGuardMs = 150;
+constexpr UINT_PTR kAskTaskIconsTimer = 1;
 
 constexpr std::array<const wchar_t*, kTrayCount> kCaptionTexts{L"Program", L"Task", L"System"};
 constexpr std::array<int, kTrayCount> kCaptionIds{kExecLabelId, kTaskLabelId, kSysLabelId};
@@ -217,8 +218,31 @@ void TTdxMainForm::PreparePopup() noexcept {
     ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     // Paint everything now rather than at the next turn of the message loop.
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // The windows are asked for their icons once the picture is on the screen,
+    // which the window system brings about while the message loop waits: a
+    // timer's message comes only then.
+    ::SetTimer(hwnd(), kAskTaskIconsTimer, USER_TIMER_MINIMUM, nullptr);
     // A screen reader names the cell under the cursor as soon as the popup is up.
     PaintBoxOf(nav_.ActiveTray).NotifyFocus(trays_[static_cast<std::size_t>(nav_.ActiveTray)].CursorIndex);
+}
+
+void TTdxMainForm::AskTaskIcons() noexcept {
+    ::KillTimer(hwnd(), kAskTaskIconsTimer);
+    // The answers come in with the messages that follow; a cell whose icon
+    // changed is drawn again.
+    try {
+        taskIcons_.Refresh(trays_[kTaskTray].Items, [this](HWND window, HICON icon) {
+            if (!icon) icon = ApplicationIcon();
+            auto& tasks = trays_[kTaskTray].Items;
+            for (std::size_t i = 0; i < tasks.size(); ++i) {
+                if (tasks[i].Window != window || tasks[i].Icon == icon) continue;
+                tasks[i].Icon = icon;
+                RepaintCell(kTaskTray, static_cast<std::int32_t>(i));
+            }
+        });
+    } catch (...) {
+        // Out of memory: the icons shown stay until the next show.
+    }
 }
 
 AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
@@ -240,7 +264,9 @@ AccessibleGrid TTdxMainForm::DescribeTray(std::int32_t tray) const {
 
 void TTdxMainForm::RefreshTaskList() noexcept {
     try {
-        trays_[kTaskTray].Items = CollectTaskList(residentMain_, ApplicationIcon());
+        // No window is asked anything here: a program slow to answer would
+        // hold the popup back. The icons known from earlier answers are used.
+        trays_[kTaskTray].Items = taskIcons_.Collect(residentMain_, ApplicationIcon());
     } catch (...) {
         // Out of memory: show no tasks rather than a half-built list.
         trays_[kTaskTray].Items.clear();
@@ -630,6 +656,12 @@ LRESULT TTdxMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noex
     case WM_MOUSEWHEEL:
         FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_TIMER:
+        if (wParam == kAskTaskIconsTimer) {
+            AskTaskIcons();
+            return 0;
+        }
+        break;
     case WM_DPICHANGED:
         FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

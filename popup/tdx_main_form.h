@@ -18,6 +18,7 @@
 #include "popup/popup_mode.h"
 #include "popup/system_commands.h"
 #include "popup/task_commands.h"
+#include "popup/task_icon_cache_win.h"
 #include "popup/tray_painter.h"
 #include "popup/cd_audio_device.h"
 #include "settings/program_settings.h"
@@ -65,6 +66,8 @@ public:
     std::int32_t Mode() const noexcept { return mode_; }
     bool Shown() const noexcept { return mode_ != kPopupHidden; }
     bool MenuBusy() const noexcept { return menuBusy_; }
+    // The three trays as shown, with their cursors.
+    const Trays& ShownTrays() const noexcept { return trays_; }
     // A right double-click on the popup's own client area (not on a child control).
     void TrayRightDoubleClick(int x, int y) noexcept;
 
@@ -92,6 +95,8 @@ private:
     void FormShow() noexcept;
     void PreparePopup() noexcept;
     void RefreshTaskList() noexcept;
+    // Asks the listed windows for their icons, after the show (task_icon_cache_win.h).
+    void AskTaskIcons() noexcept;
     void LayoutTrays() noexcept;
     void PlacePopupAtMouse() noexcept;
     void FormKeyDown(WPARAM key) noexcept;
@@ -151,6 +156,7 @@ private:
     std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;
+    TaskIconCache taskIcons_;
     NavigationState nav_;
     TrayLayout layout_;
     bool laidOut_ = false;

@@ -209,13 +209,37 @@ INSTANTIATE_TEST_SUITE_P(BothStyles, CursorFrameTest,
                                                               : std::string("Button");
                          });
 
-TEST_F(PopupTest, TasksAreListedBehindTheFrontmostAndKeysWalkThem) {
+TEST_F(PopupTest, TasksAreListedWithIconsBehindTheFrontmostAndKeysWalkThem) {
     WriteSettings(L"[Option]\r\nKeyCursorFlag=1\r\n");
     StartWithTasks(L"ウィンドウ", 3);
     ASSERT_TRUE(tiledex.ShowPopupByHotKey());
     // Z-order 1, 2, 3 becomes 2, 3, 1: the first cell holds the window behind
     // the one the user came from.
     ASSERT_TRUE(WaitUntil([&] { return tiledex.NameLabelText() == L"ウィンドウ 2"; }));
+
+    // Each cell shows an icon from the first paint on and keeps one when the
+    // windows' answers come in after it: under Wine another program's icon
+    // cannot be drawn here, and the fallback stays.
+    const RECT box = PaintBox(kTaskPaintBoxId);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const auto iconsDrawn = [&](const ScreenPixels& s) {
+        for (int cell = 0; cell < 3; ++cell) {
+            // The icon's lower right part, clear of the number label and the frame.
+            bool drawn = false;
+            for (int y = 16; y < 35 && !drawn; ++y) {
+                for (int x = 22; x < 35 && !drawn; ++x)
+                    drawn = s.At(box.left + 2 + 40 * cell + x, box.top + 2 + y) != face;
+            }
+            if (!drawn) return false;
+        }
+        return true;
+    };
+    const auto iconsStay = [&](const char* when) {
+        EXPECT_TRUE(iconsDrawn(CapturePopupWhen(iconsDrawn))) << when;
+        EXPECT_FALSE(WaitUntil([&] { return !iconsDrawn(CapturePopup()); }, 1s))
+            << when << ": a cell lost its icon";
+    };
+    iconsStay("first show");
     PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 3");
     PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 1");
     PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 2");  // wraps within the row
@@ -231,6 +255,12 @@ TEST_F(PopupTest, TasksAreListedBehindTheFrontmostAndKeysWalkThem) {
     PressKeys({VK_NEXT});
     PressAndExpectTitle({VK_RIGHT}, L"ウィンドウ 3");
     EXPECT_TRUE(tiledex.PopupVisible());
+
+    // The next show starts from the answers the first one collected.
+    PressKeys({VK_ESCAPE});
+    ASSERT_TRUE(WaitUntil([&] { return !tiledex.PopupVisible(); }));
+    ASSERT_TRUE(tiledex.ShowPopupByHotKey());
+    iconsStay("second show");
 }
 
 TEST_F(PopupTest, DigitOneBringsUpTheSecondWindowAndHidesThePopup) {
