@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace tdx {
 namespace {
@@ -47,6 +48,19 @@ bool HasHighByte(std::string_view bytes) noexcept {
     }
     for (; i < bytes.size(); ++i)
         if (static_cast<unsigned char>(bytes[i]) >= 0x80) return true;
+    return false;
+}
+
+bool HasNul(std::string_view bytes) noexcept {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word - kOnes) & ~word & kHighs) break;
+    }
+    for (; i < bytes.size(); ++i)
+        if (bytes[i] == '\0') return true;
     return false;
 }
 
@@ -107,24 +121,56 @@ bool FitsCodePage(std::wstring_view text) noexcept {
 
 std::string EncodeCodePage(std::wstring_view text) { return Encode(CP_ACP, text); }
 
-std::optional<StoredText> ReadableText(std::string_view bytes) {
+std::optional<StoredText> ReadableText(std::string_view bytes, bool decodesCleanly) {
     if (StartsWith(bytes, "\xFF\xFE")) {
         const std::optional<std::wstring_view> units = Utf16Units(bytes);
         if (!units || units->find(L'\0') != std::wstring_view::npos) return std::nullopt;
         return StoredText(*units);
     }
     if (StartsWith(bytes, "\xFE\xFF") || StartsWith(bytes, "\xEF\xBB\xBF")) return std::nullopt;
-    if (bytes.find('\0') != std::string_view::npos) return std::nullopt;
-    if (CheckCodePageText(bytes, false) != CodePageText::Clean) return std::nullopt;
+    if (HasNul(bytes)) return std::nullopt;
+    if (!decodesCleanly && CheckCodePageText(bytes, false) != CodePageText::Clean) return std::nullopt;
     return StoredText(bytes, CodePageDecoder());
 }
 
-std::optional<std::string> EditedBytes(const std::string& bytes, const std::vector<SectionEdit>& edits,
-                                       bool changesFitCodePage) {
+std::size_t EditedFile::Size() const noexcept {
+    std::size_t size = 0;
+    for (std::string_view run : runs) size += run.size();
+    return size;
+}
+
+std::string EditedFile::Joined() const {
+    std::string bytes;
+    bytes.reserve(Size());
+    for (std::string_view run : runs) bytes += run;
+    return bytes;
+}
+
+std::optional<EditedFile> EditedBytes(std::string_view bytes, const std::vector<SectionEdit>& edits,
+                                      bool changesFitCodePage) {
+    EditedFile file;
+    const auto make = [&](std::string made) {
+        file.runs.push_back(*file.made.emplace_back(std::make_unique<std::string>(std::move(made))));
+        return std::optional<EditedFile>(std::move(file));
+    };
+    // Stored runs as they are, new text converted.
+    const auto pieced = [&](const std::vector<TextPiece>& pieces, std::size_t unit, std::size_t offset,
+                            const std::function<std::string(std::wstring_view)>& encode) {
+        if (offset > 0) file.runs.push_back(bytes.substr(0, offset));
+        for (const TextPiece& piece : pieces) {
+            if (!piece.text.empty())
+                file.runs.push_back(*file.made.emplace_back(std::make_unique<std::string>(encode(piece.text))));
+            else
+                file.runs.push_back(bytes.substr(offset + piece.begin * unit, (piece.end - piece.begin) * unit));
+        }
+        return std::optional<EditedFile>(std::move(file));
+    };
     if (StartsWith(bytes, "\xFF\xFE")) {
         const std::optional<std::wstring_view> units = Utf16Units(bytes);
         if (!units) return std::nullopt;
-        return Utf16File(JoinPieces(*units, EditStoredText(StoredText(*units), edits)));
+        return pieced(EditStoredText(StoredText(*units), edits), sizeof(wchar_t), 2, [](std::wstring_view text) {
+            return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+        });
     }
     if (StartsWith(bytes, "\xFE\xFF")) {
         // Big-endian UTF-16 is not read alike everywhere; the little-endian
@@ -134,17 +180,17 @@ std::optional<std::string> EditedBytes(const std::string& bytes, const std::vect
         for (std::size_t i = 0; i < text.size(); ++i)
             text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) << 8 |
                                            static_cast<unsigned char>(bytes[3 + 2 * i]));
-        return Utf16File(ApplySectionEdits(text, edits));
+        return make(Utf16File(ApplySectionEdits(text, edits)));
     }
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
         // Windows reads such a file in the code page, the mark glued to the
         // first line (whose section it then does not see), and Wine reads it as
         // UTF-8: no text written into it reads back alike on both. It is stored
         // in a form both read alike: the code page when all its text fits, UTF-16 otherwise.
-        const std::optional<std::wstring> text = Decode(CP_UTF8, std::string_view(bytes).substr(3));
+        const std::optional<std::wstring> text = Decode(CP_UTF8, bytes.substr(3));
         if (!text) return std::nullopt;
         const std::wstring edited = ApplySectionEdits(*text, edits);
-        return FitsCodePage(edited) ? Encode(CP_ACP, edited) : Utf16File(edited);
+        return make(FitsCodePage(edited) ? Encode(CP_ACP, edited) : Utf16File(edited));
     }
     if (changesFitCodePage) {
         switch (CheckCodePageText(bytes, true)) {
@@ -152,8 +198,8 @@ std::optional<std::string> EditedBytes(const std::string& bytes, const std::vect
             return std::nullopt;
         case CodePageText::Clean:
             // Only the lines the edits touch are converted, both ways.
-            return JoinPieces(bytes, EditStoredText(StoredText(bytes, CodePageDecoder()), edits),
-                              [](std::wstring_view text) { return Encode(CP_ACP, text); });
+            return pieced(EditStoredText(StoredText(bytes, CodePageDecoder()), edits), 1, 0,
+                          [](std::wstring_view text) { return Encode(CP_ACP, text); });
         case CodePageText::Rewritten:
             break;  // converted whole, as the profile functions would rewrite it
         }
@@ -163,7 +209,7 @@ std::optional<std::string> EditedBytes(const std::string& bytes, const std::vect
     const std::wstring edited = ApplySectionEdits(*text, edits);
     // Text the code page cannot hold would be stored as "?" or as a look-alike
     // (another file's name): such a file is kept in UTF-16 from now on.
-    return changesFitCodePage ? Encode(CP_ACP, edited) : Utf16File(edited);
+    return make(changesFitCodePage ? Encode(CP_ACP, edited) : Utf16File(edited));
 }
 
 }  // namespace tdx

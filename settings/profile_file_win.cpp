@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "settings/file_bytes_win.h"
 #include "settings/ini_values.h"
 #include "settings/profile_encoding_win.h"
 #include "settings/profile_sections.h"
@@ -21,6 +22,10 @@
 
 namespace tdx {
 namespace {
+
+// Saves up to this size are put together in memory; larger ones are written
+// run by run from the mapped file (fresh memory is slow to fill under Wine).
+constexpr std::size_t kCheckedInMemory = 1u << 20;
 
 // The profile functions keep files they have seen in a cache; a file replaced
 // underneath them must not be answered from it.
@@ -182,11 +187,14 @@ bool WriteBytes(HANDLE out, const std::string& bytes) noexcept {
                              written == bytes.size());
 }
 
-// The copy, flushed through the handle that wrote it.
-bool WriteAll(const std::wstring& file, const std::string& bytes) {
-    UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    return out && WriteBytes(out.get(), bytes) && ::FlushFileBuffers(out.get());
+bool WriteRuns(HANDLE out, const EditedFile& edited) noexcept {
+    for (std::string_view run : edited.runs) {
+        DWORD written = 0;
+        if (!run.empty() && (!::WriteFile(out, run.data(), static_cast<DWORD>(run.size()), &written, nullptr) ||
+                             written != run.size()))
+            return false;
+    }
+    return true;
 }
 
 // Rewrites the file where it is, as the profile functions do: its name, links,
@@ -252,9 +260,10 @@ bool ReadsBack(const std::wstring& file, const std::vector<SectionEdit>& edits) 
 
 // The same question answered by the program's own reader from the bytes
 // about to be stored, which reads them as the profile functions would;
-// nothing when the bytes are in a form only they read.
-std::optional<bool> BytesReadBack(const std::string& bytes, const std::vector<SectionEdit>& edits) {
-    const std::optional<StoredText> text = ReadableText(bytes);
+// nothing when the bytes are in a form only they read. (Edited bytes decode
+// cleanly: their old runs did, and their new text was just encoded.)
+std::optional<bool> BytesReadBack(std::string_view bytes, const std::vector<SectionEdit>& edits) {
+    const std::optional<StoredText> text = ReadableText(bytes, true);
     if (!text) return std::nullopt;
     std::unordered_set<std::wstring> written;
     for (const SectionEdit& edit : edits)
@@ -325,8 +334,11 @@ void CarryProperties(const std::wstring& file, const std::wstring& copy, DWORD a
 // False when the file is held by a program that does not let it be replaced.
 bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
     CarryProperties(file, copy, attributes);
-    return WaitUntilReplaceable(file) &&
-           ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const auto move = [&] {
+        return ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    };
+    // Nearly always free: the wait is for when it is not.
+    return move() || (WaitUntilReplaceable(file) && move());
 }
 
 // Writes the file where it is (see WriteInPlace); name is the one a failure reports.
@@ -434,13 +446,32 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     // The file is edited in memory and written once: the profile functions
     // would rewrite all of it on every call.
     ForgetSnapshot(fileName_);
-    std::string bytes;
     DWORD links = 1;
-    if (exists && !ReadAll(file, bytes, links)) throw SettingsWriteError(fileName_);
-    const std::optional<std::string> edited = EditedBytes(bytes, edits.Edits(), fits);
-    // Bytes that would not read back as written are refused before anything is written.
-    const std::optional<bool> readBack = edited ? BytesReadBack(*edited, edits.Edits()) : std::nullopt;
-    if (readBack == false) throw SettingsWriteError(fileName_);
+    std::optional<FileBytes> source;
+    if (exists) {
+        // Shares what the profile functions share: a program that holds the
+        // file open for writing (an editor, a sync tool) does not stop a save,
+        // one that shares nothing does.
+        UniqueFile in(::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!in || !::GetFileInformationByHandle(in.get(), &info)) throw SettingsWriteError(fileName_);
+        links = info.nNumberOfLinks;
+        source = FileBytes::Of(in.get(), (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        if (!source) throw SettingsWriteError(fileName_);
+    }
+    const std::string_view bytes = source ? source->View() : std::string_view();
+    std::optional<EditedFile> edited = EditedBytes(bytes, edits.Edits(), fits);
+    // A small file is put together once, checked before anything is written
+    // and written in one call; a large one is checked as stored, mapped.
+    std::optional<bool> readBack;
+    if (edited && edited->Size() < kCheckedInMemory) {
+        auto joined = std::make_unique<std::string>(edited->Joined());
+        edited->runs.assign(1, *joined);
+        edited->made.push_back(std::move(joined));
+        readBack = BytesReadBack(edited->runs.front(), edits.Edits());
+        if (readBack == false) throw SettingsWriteError(fileName_);
+    }
 
     // A second name of the file (a hard link) would keep the old text if a copy
     // took this name's place, and a folder where the user may change the file
@@ -451,17 +482,34 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     wchar_t tempName[MAX_PATH];
     if (links > 1 || !::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName)) {
         if (!exists) throw SettingsWriteError(fileName_);
-        SaveInPlace(fileName_, target, bytes, edited, edits.Edits(), fits);
+        std::string old(bytes);
+        const std::optional<std::string> joined = edited ? std::optional(edited->Joined()) : std::nullopt;
+        // A file mapped here could not be cut short.
+        edited.reset();
+        source.reset();
+        SaveInPlace(fileName_, target, old, joined, edits.Edits(), fits);
         return;
     }
     TempFile temp(tempName);
     if (edited) {
         // Never opened by the profile functions: nothing of it is in their cache.
-        if (!WriteAll(temp.path(), *edited)) throw SettingsWriteError(fileName_);
+        UniqueFile out(::CreateFileW(temp.path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out || !WriteRuns(out.get(), *edited)) throw SettingsWriteError(fileName_);
+        if (!readBack) {
+            const std::optional<FileBytes> stored = FileBytes::Mapped(out.get(), edited->Size());
+            readBack = stored ? BytesReadBack(stored->View(), edits.Edits()) : std::nullopt;
+            if (readBack == false) throw SettingsWriteError(fileName_);
+        }
+        // The copy must be on the disk before it takes the file's place.
+        if (!::FlushFileBuffers(out.get())) throw SettingsWriteError(fileName_);
     } else if (!::CopyFileW(file, temp.path().c_str(), FALSE) ||
                !EditThroughProfileFunctions(temp.path(), edits.Edits(), fits) || !FlushToDisk(temp.path())) {
         throw SettingsWriteError(fileName_);
     }
+    // Nothing of ours may hold the file (mapped) when it is replaced.
+    edited.reset();
+    source.reset();
     if (!readBack && !ReadsBack(temp.path(), edits.Edits())) throw SettingsWriteError(fileName_);
 
     if (!exists) {
@@ -478,10 +526,11 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     }
     // Held by a program that lets others write but not replace it: the
     // profile functions would write it in place, and so does this.
-    std::string copied;
-    DWORD copyLinks = 1;
-    if (!ReadAll(temp.path(), copied, copyLinks)) throw SettingsWriteError(fileName_);
-    SaveInPlace(fileName_, target, bytes, copied, edits.Edits(), fits);
+    std::string old, copied;
+    DWORD oldLinks = 1, copyLinks = 1;
+    if (!ReadAll(target, old, oldLinks) || !ReadAll(temp.path(), copied, copyLinks))
+        throw SettingsWriteError(fileName_);
+    SaveInPlace(fileName_, target, old, copied, edits.Edits(), fits);
 }
 
 }  // namespace tdx

@@ -61,7 +61,7 @@ std::vector<StoredKey> ReadKeys(std::wstring_view text) {
 
 std::wstring CaseFolded(std::wstring_view name) {
     std::wstring folded(name);
-    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    for (wchar_t& c : folded) c = UpperCase(c);
     return folded;
 }
 
@@ -80,17 +80,13 @@ std::vector<StoredSection> ReadStoredSections(const StoredText& stored,
     };
     std::optional<std::wstring> name = std::wstring();  // the lines before any header
     std::size_t body = 0;
-    for (std::size_t at = 0; at < stored.Size();) {
+    for (std::size_t at = 0; (at = stored.NextBracketLine(at)) < stored.Size();) {
         const std::size_t end = stored.LineEnd(at);
-        std::size_t first = at;
-        while (first < end && IsProfileBlank(stored.At(first))) ++first;
-        if (first < end && stored.At(first) == L'[') {
-            const std::wstring line = stored.Text(first, end);
-            if (const auto header = HeaderName(line)) {
-                close(std::move(name), body, at);
-                name = std::wstring(*header);
-                body = end;
-            }
+        const std::wstring line = stored.Text(at, end);
+        if (const auto header = HeaderName(line)) {
+            close(std::move(name), body, at);
+            name = std::wstring(*header);
+            body = end;
         }
         at = end;
     }

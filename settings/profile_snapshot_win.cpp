@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <mutex>
 
+#include "settings/file_bytes_win.h"
 #include "settings/ini_values.h"
 #include "settings/item_lists.h"
 #include "settings/options_io.h"
@@ -58,14 +59,6 @@ LONGLONG QuietTime(HANDLE file) noexcept {
     return 2100 * kMillisecond;
 }
 
-bool ReadBytes(HANDLE file, ULONGLONG size, std::string& bytes) {
-    if (size > 0x7FFFFFFF) return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    DWORD read = 0;
-    return bytes.empty() ||
-           (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
-}
-
 // The sections read at every start; reading them with the first keeps the
 // others from reading the file again.
 bool ReadAtStart(std::wstring_view section) {
@@ -74,7 +67,7 @@ bool ReadAtStart(std::wstring_view section) {
            folded == CaseFolded(kSystemSection);
 }
 
-std::shared_ptr<const ProfileSnapshot> Parse(const std::string& bytes, std::wstring_view asked) {
+std::shared_ptr<const ProfileSnapshot> Parse(std::string_view bytes, std::wstring_view asked) {
     auto snapshot = std::make_shared<ProfileSnapshot>();
     const std::optional<StoredText> text = ReadableText(bytes);
     if (!text) {
@@ -147,9 +140,9 @@ std::shared_ptr<const ProfileSnapshot> CurrentSnapshot(const std::wstring& file,
             }
         }
     }
-    std::string bytes;
-    if (!stamp || !ReadBytes(handle.get(), stamp->size, bytes)) return std::make_shared<const ProfileSnapshot>();
-    std::shared_ptr<const ProfileSnapshot> snapshot = Parse(bytes, section);
+    const std::optional<FileBytes> bytes = stamp ? FileBytes::Of(handle.get(), stamp->size) : std::nullopt;
+    if (!bytes) return std::make_shared<const ProfileSnapshot>();
+    std::shared_ptr<const ProfileSnapshot> snapshot = Parse(bytes->View(), section);
     const std::lock_guard<std::mutex> lock(cacheLock);
     std::erase_if(cache, [&](const Cached& c) { return c.file == file; });
     // A file written just before it was read may be written again without a

@@ -1,6 +1,8 @@
 #include "settings/profile_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <optional>
 
@@ -19,6 +21,28 @@ std::wstring_view Trimmed(std::wstring_view text) noexcept {
     while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
     return text;
+}
+
+bool IsBlankInLine(wchar_t c) noexcept { return IsProfileBlank(c) && !IsLineEnd(c); }
+
+// The first '[' at or after from, eight bytes at a time.
+std::size_t FindBracket(std::string_view bytes, std::size_t from) noexcept {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u, kBrackets = kOnes * '[';
+    std::size_t i = from;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        word ^= kBrackets;
+        if ((word - kOnes) & ~word & kHighs) break;
+    }
+    for (; i < bytes.size(); ++i)
+        if (bytes[i] == '[') return i;
+    return bytes.size();
+}
+
+std::size_t FindBracket(std::wstring_view units, std::size_t from) noexcept {
+    const std::size_t at = units.find(L'[', from);
+    return at == std::wstring_view::npos ? units.size() : at;
 }
 
 template <class Unit>
@@ -96,7 +120,7 @@ class Blocks {
 public:
     explicit Blocks(const StoredText& stored) : stored_(stored) {
         blocks_.emplace_back(0, std::nullopt);
-        for (std::size_t at = 0; at < stored.Size();) {
+        for (std::size_t at = 0; (at = stored.NextBracketLine(at)) < stored.Size();) {
             const Line line = LineAt(stored, at);
             if (auto name = HeaderName(stored, line)) {
                 blocks_.back().end = at;
@@ -182,10 +206,12 @@ public:
                 continue;
             }
             for (const TextPiece& piece : block.pieces) {
-                // Stored runs that meet become one.
+                // Runs that meet become one: new text is then converted at once.
                 if (piece.text.empty() && !pieces.empty() && pieces.back().text.empty() &&
                     pieces.back().end == piece.begin)
                     pieces.back().end = piece.end;
+                else if (!piece.text.empty() && !pieces.empty() && !pieces.back().text.empty())
+                    pieces.back().text += piece.text;
                 else
                     pieces.push_back(piece);
             }
@@ -204,13 +230,19 @@ bool SameProfileName(std::wstring_view a, std::wstring_view b) noexcept {
     a = Trimmed(a);
     b = Trimmed(b);
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return x == y || std::towupper(static_cast<wint_t>(x)) == std::towupper(static_cast<wint_t>(y));
+               return x == y || UpperCase(x) == UpperCase(y);
            });
+}
+
+wchar_t UpperCase(wchar_t c) noexcept {
+    // Names are ASCII nearly always: the runtime's call is left for the rest.
+    if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
 }
 
 std::wstring FoldedProfileName(std::wstring_view name) {
     std::wstring folded(Trimmed(name));
-    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    for (wchar_t& c : folded) c = UpperCase(c);
     return folded;
 }
 
@@ -248,6 +280,16 @@ wchar_t StoredText::At(std::size_t i) const noexcept {
 
 std::size_t StoredText::LineEnd(std::size_t from) const noexcept {
     return narrow_ ? LineEndIn(bytes_, from) : LineEndIn(wide_, from);
+}
+
+std::size_t StoredText::NextBracketLine(std::size_t from) const noexcept {
+    for (std::size_t at = from;; ++at) {
+        at = narrow_ ? FindBracket(bytes_, at) : FindBracket(wide_, at);
+        if (at == Size()) return at;
+        std::size_t start = at;
+        while (start > from && IsBlankInLine(At(start - 1))) --start;
+        if (start == from || IsLineEnd(At(start - 1))) return start;
+    }
 }
 
 std::wstring StoredText::Text(std::size_t begin, std::size_t end) const {

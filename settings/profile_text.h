@@ -42,6 +42,8 @@ private:
 bool SameProfileName(std::wstring_view a, std::wstring_view b) noexcept;
 // The form of a name two SameProfileName names share (trimmed, upper case).
 std::wstring FoldedProfileName(std::wstring_view name);
+// The character in upper case, as the runtime's towupper gives it.
+wchar_t UpperCase(wchar_t c) noexcept;
 
 // A settings file's text as stored: UTF-16 units as they are, or bytes of the
 // system code page with the function that decodes them. The bytes must decode
@@ -63,6 +65,10 @@ public:
     wchar_t At(std::size_t i) const noexcept;
     // The end of the line that starts at or before from: just after its CR, LF or CR LF.
     std::size_t LineEnd(std::size_t from) const noexcept;
+    // The start of the first line at or after the line start from whose first
+    // character that is not blank is '[' (Size() when there is none): headers
+    // are found without looking at every line of a large file.
+    std::size_t NextBracketLine(std::size_t from) const noexcept;
     // The text of [begin, end), which starts and ends between characters.
     std::wstring Text(std::size_t begin, std::size_t end) const;
 
