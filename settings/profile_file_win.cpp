@@ -9,14 +9,23 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "settings/file_bytes_win.h"
 #include "settings/ini_values.h"
+#include "settings/profile_encoding_win.h"
+#include "settings/profile_sections.h"
 #include "settings/profile_text.h"
 #include "settings/settings_files.h"
 #include "winbase/unique_handle.h"
 
 namespace tdx {
 namespace {
+
+// Saves up to this size are put together in memory; larger ones are written
+// run by run from the mapped file (fresh memory is slow to fill under Wine).
+constexpr std::size_t kCheckedInMemory = 1u << 20;
 
 // The profile functions keep files they have seen in a cache; a file replaced
 // underneath them must not be answered from it.
@@ -50,18 +59,6 @@ bool IsUtf16File(const std::wstring& file) noexcept {
     DWORD read = 0;
     return handle && ::ReadFile(handle.get(), mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFF &&
            mark[1] == 0xFE;
-}
-
-// Whether the system code page holds the text exactly: no character replaced
-// by a default, none by a look-alike ("é" by "e").
-bool FitsCodePage(const std::wstring& text) noexcept {
-    if (text.empty()) return true;
-    const UINT codePage = ::GetACP();
-    if (codePage == CP_UTF8) return true;
-    BOOL usedDefault = FALSE;
-    const int length = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
-    return length > 0 && !usedDefault;
 }
 
 // Turns a code-page file (or a new, empty one) into UTF-16 with a byte-order
@@ -166,13 +163,6 @@ bool WriteSection(const SectionEdit& change, const std::wstring& file) {
     return ::WritePrivateProfileSectionW(section, block.c_str(), file.c_str()) != FALSE;
 }
 
-// A key as the section's map holds it.
-std::wstring FoldedName(std::wstring_view name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    return folded;
-}
-
 // The file's bytes, and how many names it has (hard links).
 bool ReadAll(const std::wstring& file, std::string& bytes, DWORD& links) {
     // Shares what the profile functions share: a program that holds the file
@@ -197,11 +187,14 @@ bool WriteBytes(HANDLE out, const std::string& bytes) noexcept {
                              written == bytes.size());
 }
 
-// The copy, flushed through the handle that wrote it.
-bool WriteAll(const std::wstring& file, const std::string& bytes) {
-    UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    return out && WriteBytes(out.get(), bytes) && ::FlushFileBuffers(out.get());
+bool WriteRuns(HANDLE out, const EditedFile& edited) noexcept {
+    for (std::string_view run : edited.runs) {
+        DWORD written = 0;
+        if (!run.empty() && (!::WriteFile(out, run.data(), static_cast<DWORD>(run.size()), &written, nullptr) ||
+                             written != run.size()))
+            return false;
+    }
+    return true;
 }
 
 // Rewrites the file where it is, as the profile functions do: its name, links,
@@ -211,75 +204,6 @@ bool WriteInPlace(const std::wstring& file, const std::string& bytes) {
     UniqueFile out(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return out && WriteBytes(out.get(), bytes) && ::SetEndOfFile(out.get()) && ::FlushFileBuffers(out.get());
-}
-
-// Nothing when the bytes hold a sequence the code page does not decode: the
-// text would not be written back as it was.
-std::optional<std::wstring> Decode(UINT codePage, std::string_view bytes) {
-    if (bytes.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
-                                             static_cast<int>(bytes.size()), nullptr, 0);
-    if (length <= 0) return std::nullopt;
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                          text.data(), length);
-    return text;
-}
-
-std::string Encode(UINT codePage, std::wstring_view text) {
-    if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                              nullptr, nullptr);
-    return bytes;
-}
-
-std::string Utf16File(std::wstring_view text) {
-    std::string bytes("\xFF\xFE", 2);
-    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    return bytes;
-}
-
-// The file's bytes with the edits made, in the encoding it has (UTF-16 when
-// the code page cannot hold the new text); nothing when the file holds bytes
-// its encoding does not decode, which only the profile functions then keep.
-std::optional<std::string> EditedBytes(const std::string& bytes, const std::vector<SectionEdit>& edits,
-                                       bool changesFitCodePage) {
-    const auto startsWith = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
-    if (startsWith("\xFF\xFE")) {
-        if (bytes.size() % 2 != 0) return std::nullopt;
-        const std::wstring_view text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-        return Utf16File(ApplySectionEdits(text, edits));
-    }
-    if (startsWith("\xFE\xFF")) {
-        // Big-endian UTF-16 is not read alike everywhere; the little-endian
-        // form every reader of such files takes is stored from now on.
-        if (bytes.size() % 2 != 0) return std::nullopt;
-        std::wstring text((bytes.size() - 2) / 2, L'\0');
-        for (std::size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) << 8 |
-                                           static_cast<unsigned char>(bytes[3 + 2 * i]));
-        return Utf16File(ApplySectionEdits(text, edits));
-    }
-    if (startsWith("\xEF\xBB\xBF")) {
-        // Windows reads such a file in the code page, the mark glued to the
-        // first line (whose section it then does not see), and Wine reads it as
-        // UTF-8: no text written into it reads back alike on both. It is stored
-        // in a form both read alike: the code page when all its text fits, UTF-16 otherwise.
-        const std::optional<std::wstring> text = Decode(CP_UTF8, std::string_view(bytes).substr(3));
-        if (!text) return std::nullopt;
-        const std::wstring edited = ApplySectionEdits(*text, edits);
-        return FitsCodePage(edited) ? Encode(CP_ACP, edited) : Utf16File(edited);
-    }
-    const std::optional<std::wstring> text = Decode(CP_ACP, bytes);
-    if (!text) return std::nullopt;
-    const std::wstring edited = ApplySectionEdits(*text, edits);
-    // Text the code page cannot hold would be stored as "?" or as a look-alike
-    // (another file's name): such a file is kept in UTF-16 from now on.
-    return changesFitCodePage ? Encode(CP_ACP, edited) : Utf16File(edited);
 }
 
 // The edits made by the profile functions themselves, for a file whose bytes
@@ -301,6 +225,20 @@ std::wstring_view WithoutBlanks(std::wstring_view text) noexcept {
     return text;
 }
 
+// Whether the keys of a section, as read, hold every write as it was
+// written: the first line of a key counts, a line without '=' reading as missing.
+bool HoldsWrites(const std::vector<StoredKey>& keys, const SectionEdit& edit) {
+    std::unordered_map<std::wstring, const StoredKey*> first;
+    for (const StoredKey& key : keys) first.emplace(FoldedProfileName(key.name), &key);
+    for (const auto& [key, value] : edit.writes) {
+        const auto found = first.find(FoldedProfileName(key));
+        if (found == first.end() || !found->second->value ||
+            WithoutBlanks(*found->second->value) != WithoutBlanks(value))
+            return false;
+    }
+    return true;
+}
+
 // Whether the profile functions read every written key of file back as it
 // was written: a save they would read otherwise (a form of the file they take
 // differently) must fail rather than pass for done.
@@ -308,20 +246,38 @@ bool ReadsBack(const std::wstring& file, const std::vector<SectionEdit>& edits) 
     bool same = true;
     for (const SectionEdit& edit : edits) {
         if (edit.writes.empty()) continue;
-        const std::vector<std::wstring> lines = SectionLines(edit.section, file);
-        for (const auto& [key, value] : edit.writes) {
-            // The first line of the key counts, a line without '=' reading as missing.
-            const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
-                return SameProfileName(std::wstring_view(l).substr(0, l.find(L'=')), key);
-            });
-            const auto equals = line == lines.end() ? std::wstring::npos : line->find(L'=');
-            if (equals == std::wstring::npos ||
-                WithoutBlanks(std::wstring_view(*line).substr(equals + 1)) != WithoutBlanks(value))
-                same = false;
+        std::vector<StoredKey> keys;
+        for (const std::wstring& line : SectionLines(edit.section, file)) {
+            const auto equals = line.find(L'=');
+            keys.push_back({line.substr(0, equals),
+                            equals == std::wstring::npos ? std::nullopt : std::optional(line.substr(equals + 1))});
         }
+        same = same && HoldsWrites(keys, edit);
     }
     ForgetCachedProfile(file);
     return same;
+}
+
+// The same question answered by the program's own reader from the bytes
+// about to be stored, which reads them as the profile functions would;
+// nothing when the bytes are in a form only they read. (Edited bytes decode
+// cleanly: their old runs did, and their new text was just encoded.)
+std::optional<bool> BytesReadBack(std::string_view bytes, const std::vector<SectionEdit>& edits) {
+    const std::optional<StoredText> text = ReadableText(bytes, true);
+    if (!text) return std::nullopt;
+    std::unordered_set<std::wstring> written;
+    for (const SectionEdit& edit : edits)
+        if (!edit.writes.empty()) written.insert(CaseFolded(edit.section));
+    const std::vector<StoredSection> sections =
+        ReadStoredSections(*text, [&](std::wstring_view name) { return written.count(CaseFolded(name)) != 0; });
+    for (const SectionEdit& edit : edits) {
+        if (edit.writes.empty()) continue;
+        const auto section = std::find_if(sections.begin(), sections.end(), [&](const StoredSection& s) {
+            return CaseFolded(s.name) == CaseFolded(edit.section);
+        });
+        if (section == sections.end() || !HoldsWrites(section->keys, edit)) return false;
+    }
+    return true;
 }
 
 // Waits a moment for a program that holds the file without letting it be
@@ -378,15 +334,19 @@ void CarryProperties(const std::wstring& file, const std::wstring& copy, DWORD a
 // False when the file is held by a program that does not let it be replaced.
 bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
     CarryProperties(file, copy, attributes);
-    return WaitUntilReplaceable(file) &&
-           ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const auto move = [&] {
+        return ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    };
+    // Nearly always free: the wait is for when it is not.
+    return move() || (WaitUntilReplaceable(file) && move());
 }
 
 // Writes the file where it is (see WriteInPlace); name is the one a failure reports.
 void SaveInPlace(const std::wstring& name, const std::wstring& file, const std::string& old,
                  const std::optional<std::string>& edited, const std::vector<SectionEdit>& edits, bool fits) {
     const bool written = edited ? WriteInPlace(file, *edited) : EditThroughProfileFunctions(file, edits, fits);
-    if (written && ReadsBack(file, edits)) return;
+    const std::optional<bool> readBack = edited ? BytesReadBack(*edited, edits) : std::nullopt;
+    if (written && (readBack ? *readBack : ReadsBack(file, edits))) return;
     // Best effort: the file as it was, rather than half a save.
     WriteInPlace(file, old);
     ForgetCachedProfile(file);
@@ -409,37 +369,35 @@ std::wstring StoredProfileValue(std::wstring_view value) {
     return stored;
 }
 
-const ProfileFile::Section& ProfileFile::SectionNamed(std::wstring_view section) const {
-    for (const Section& known : sections_)
-        if (SameProfileName(known.name, section)) return known;
-    Section read{std::wstring(section), {}};
+const ReadSection* ProfileFile::SectionNamed(std::wstring_view section) const {
+    if (!snapshot_) snapshot_ = CurrentSnapshot(fileName_, section);
+    if (!snapshot_->throughProfileFunctions) {
+        const ReadSection* found = snapshot_->Find(section);
+        if (!found || found->read) return found;
+        // A section no reader asked for before.
+        snapshot_ = CurrentSnapshot(fileName_, section);
+        if (!snapshot_->throughProfileFunctions) return snapshot_->Find(section);
+    }
+    for (const ReadSection& known : sections_)
+        if (SameProfileName(known.name, section)) return &known;
+    ReadSection& read = sections_.emplace_back();
+    read.name = section;
+    read.read = true;
     for (const std::wstring& line : SectionLines(read.name, fileName_)) {
         const auto equals = line.find(L'=');
-        if (equals == std::wstring::npos) {
-            read.values.emplace(FoldedName(line), std::nullopt);
-            continue;
-        }
-        std::wstring_view key = std::wstring_view(line).substr(0, equals);
-        std::wstring_view value = std::wstring_view(line).substr(equals + 1);
-        // As a single read returns it: no blanks around it, one pair of quotes
-        // dropped, at most kMaxStringValue characters. The first of two equal keys counts.
-        const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
-        while (!key.empty() && blank(key.front())) key.remove_prefix(1);
-        while (!key.empty() && blank(key.back())) key.remove_suffix(1);
-        while (!value.empty() && blank(value.front())) value.remove_prefix(1);
-        while (!value.empty() && blank(value.back())) value.remove_suffix(1);
-        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        read.values.emplace(FoldedName(key), std::wstring(value.substr(0, kMaxStringValue)));
+        if (equals == std::wstring::npos) AddReadKey(read, line, std::nullopt);
+        else AddReadKey(read, std::wstring_view(line).substr(0, equals), std::wstring_view(line).substr(equals + 1));
     }
-    return sections_.emplace_back(std::move(read));
+    return &read;
 }
 
 std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
                                                     std::wstring_view key) const {
-    const Section& found = SectionNamed(section);
-    const auto value = found.values.find(FoldedName(key));
-    if (value == found.values.end()) return std::nullopt;
+    // Names are looked up without the blanks around them.
+    const ReadSection* found = SectionNamed(WithoutBlanks(section));
+    if (!found) return std::nullopt;
+    const auto value = found->values.find(CaseFolded(WithoutBlanks(key)));
+    if (value == found->values.end()) return std::nullopt;
     return value->second;
 }
 
@@ -487,10 +445,33 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     });
     // The file is edited in memory and written once: the profile functions
     // would rewrite all of it on every call.
-    std::string bytes;
+    ForgetSnapshot(fileName_);
     DWORD links = 1;
-    if (exists && !ReadAll(file, bytes, links)) throw SettingsWriteError(fileName_);
-    const std::optional<std::string> edited = EditedBytes(bytes, edits.Edits(), fits);
+    std::optional<FileBytes> source;
+    if (exists) {
+        // Shares what the profile functions share: a program that holds the
+        // file open for writing (an editor, a sync tool) does not stop a save,
+        // one that shares nothing does.
+        UniqueFile in(::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!in || !::GetFileInformationByHandle(in.get(), &info)) throw SettingsWriteError(fileName_);
+        links = info.nNumberOfLinks;
+        source = FileBytes::Of(in.get(), (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        if (!source) throw SettingsWriteError(fileName_);
+    }
+    const std::string_view bytes = source ? source->View() : std::string_view();
+    std::optional<EditedFile> edited = EditedBytes(bytes, edits.Edits(), fits);
+    // A small file is put together once, checked before anything is written
+    // and written in one call; a large one is checked as stored, mapped.
+    std::optional<bool> readBack;
+    if (edited && edited->Size() < kCheckedInMemory) {
+        auto joined = std::make_unique<std::string>(edited->Joined());
+        edited->runs.assign(1, *joined);
+        edited->made.push_back(std::move(joined));
+        readBack = BytesReadBack(edited->runs.front(), edits.Edits());
+        if (readBack == false) throw SettingsWriteError(fileName_);
+    }
 
     // A second name of the file (a hard link) would keep the old text if a copy
     // took this name's place, and a folder where the user may change the file
@@ -501,18 +482,35 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     wchar_t tempName[MAX_PATH];
     if (links > 1 || !::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName)) {
         if (!exists) throw SettingsWriteError(fileName_);
-        SaveInPlace(fileName_, target, bytes, edited, edits.Edits(), fits);
+        std::string old(bytes);
+        const std::optional<std::string> joined = edited ? std::optional(edited->Joined()) : std::nullopt;
+        // A file mapped here could not be cut short.
+        edited.reset();
+        source.reset();
+        SaveInPlace(fileName_, target, old, joined, edits.Edits(), fits);
         return;
     }
     TempFile temp(tempName);
     if (edited) {
         // Never opened by the profile functions: nothing of it is in their cache.
-        if (!WriteAll(temp.path(), *edited)) throw SettingsWriteError(fileName_);
+        UniqueFile out(::CreateFileW(temp.path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out || !WriteRuns(out.get(), *edited)) throw SettingsWriteError(fileName_);
+        if (!readBack) {
+            const std::optional<FileBytes> stored = FileBytes::Mapped(out.get(), edited->Size());
+            readBack = stored ? BytesReadBack(stored->View(), edits.Edits()) : std::nullopt;
+            if (readBack == false) throw SettingsWriteError(fileName_);
+        }
+        // The copy must be on the disk before it takes the file's place.
+        if (!::FlushFileBuffers(out.get())) throw SettingsWriteError(fileName_);
     } else if (!::CopyFileW(file, temp.path().c_str(), FALSE) ||
                !EditThroughProfileFunctions(temp.path(), edits.Edits(), fits) || !FlushToDisk(temp.path())) {
         throw SettingsWriteError(fileName_);
     }
-    if (!ReadsBack(temp.path(), edits.Edits())) throw SettingsWriteError(fileName_);
+    // Nothing of ours may hold the file (mapped) when it is replaced.
+    edited.reset();
+    source.reset();
+    if (!readBack && !ReadsBack(temp.path(), edits.Edits())) throw SettingsWriteError(fileName_);
 
     if (!exists) {
         if (!::MoveFileExW(temp.path().c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -528,10 +526,11 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     }
     // Held by a program that lets others write but not replace it: the
     // profile functions would write it in place, and so does this.
-    std::string copied;
-    DWORD copyLinks = 1;
-    if (!ReadAll(temp.path(), copied, copyLinks)) throw SettingsWriteError(fileName_);
-    SaveInPlace(fileName_, target, bytes, copied, edits.Edits(), fits);
+    std::string old, copied;
+    DWORD oldLinks = 1, copyLinks = 1;
+    if (!ReadAll(target, old, oldLinks) || !ReadAll(temp.path(), copied, copyLinks))
+        throw SettingsWriteError(fileName_);
+    SaveInPlace(fileName_, target, old, copied, edits.Edits(), fits);
 }
 
 }  // namespace tdx

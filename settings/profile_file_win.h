@@ -1,15 +1,16 @@
-// A settings file read through the platform's profile functions and written
+// A settings file read as the platform's profile functions read it and written
 // as they would write it: in the encoding it already has (the ANSI code page,
 // or UTF-16 when it starts with a byte-order mark), new files in the ANSI code
 // page. Files that systems read differently (UTF-16 big-endian, UTF-8 with a
 // mark) are stored in a form all of them read alike at their first save.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "settings/profile_snapshot_win.h"
 #include "settings/settings_store.h"
 
 namespace tdx {
@@ -28,20 +29,15 @@ public:
                                            std::wstring_view key) const override;
 
 private:
-    // A section read in one call and answered from memory: the profile
-    // functions look at the file again on every call, which a list of 100
-    // entries (700 keys) made cost a third of a second at start-up.
-    struct Section {
-        std::wstring name;
-        // By key in upper case. A key line without '=' reads as missing, and so
-        // does every later line of the same key: the profile functions stop at
-        // the first.
-        std::unordered_map<std::wstring, std::optional<std::wstring>> values;
-    };
-    const Section& SectionNamed(std::wstring_view section) const;
+    // The file is read once, by the program's own reader, which reads as the
+    // profile functions read: they look at the file again on every call, and
+    // parse all of it again when it was written in the last two seconds. A
+    // file in a form only they read is read through them, a section at a time.
+    const ReadSection* SectionNamed(std::wstring_view section) const;
 
     std::wstring fileName_;
-    mutable std::vector<Section> sections_;
+    mutable std::shared_ptr<const ProfileSnapshot> snapshot_;
+    mutable std::vector<ReadSection> sections_;  // read through the profile functions
 };
 
 // Collects writes and section erasures and applies them in Commit, all or
@@ -49,10 +45,10 @@ private:
 // replaces the file in one move, keeping its attributes and security. A file
 // with a second name (a hard link), one in a folder that takes no new files,
 // and one held by a program that lets others write but not replace it are
-// written in place instead, as the profile functions write them. A save the
-// profile functions do not read back as written fails. On any failure the
-// stored file is left as it was and SettingsWriteError names it. Changes not
-// committed when the transaction ends are dropped.
+// written in place instead, as the profile functions write them. A save that
+// would not read back as written fails. On any failure the stored file is
+// left as it was and SettingsWriteError names it. Changes not committed when
+// the transaction ends are dropped.
 class ProfileTransaction final : public SettingsWriter {
 public:
     explicit ProfileTransaction(std::wstring fileName) : fileName_(std::move(fileName)) {}

@@ -76,6 +76,18 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
+// Every key of every section the profile functions see in the file reads the
+// same through them and through the program's own reader.
+void ExpectOwnReaderReadsAsTheProfileFunctions(const std::wstring& file) {
+    const ProfileFile reader(file);
+    for (const std::wstring& section : SectionNames(file)) {
+        for (const std::wstring& key : KeyNames(section, file)) {
+            SCOPED_TRACE(testing::Message() << "[" << section << "] " << key);
+            EXPECT_EQ(reader.ReadString(section, key), ProfileRead(section, key, file));
+        }
+    }
+}
+
 TEST_F(ProfileEditTest, CraftedFilesReadTheSameAfterASaveByTheProgramAndByTheProfileFunctions) {
     // A title no code page of the bed holds, for the files that store Unicode.
     const std::wstring unicodeTitle = L"메모 ü";
@@ -103,6 +115,7 @@ TEST_F(ProfileEditTest, CraftedFilesReadTheSameAfterASaveByTheProgramAndByThePro
         SCOPED_TRACE(crafted.what);
         WriteBytes(ours, crafted.bytes);
         WriteBytes(theirs, crafted.bytes);
+        ExpectOwnReaderReadsAsTheProfileFunctions(ours);
 
         // A list save and two options, as the program saves them.
         ProfileTransaction writer(ours);
@@ -139,6 +152,25 @@ TEST_F(ProfileEditTest, CraftedFilesReadTheSameAfterASaveByTheProgramAndByThePro
             }
         }
     }
+}
+
+// What other editors leave in a file: comments, blanks around names and
+// values, nameless lines, a ^Z, text after a header's bracket, a second copy
+// of a section, and a Shift-JIS header whose last character ends in the
+// byte of ']'.
+TEST_F(ProfileEditTest, TheProgramsOwnReaderReadsHandEditedFilesAsTheProfileFunctions) {
+    const std::wstring file = SettingsFileName(1);
+    WriteBytes(file,
+               "; comment\r\nTop=1\r\n[ Option ] ; note\r\nVkKey=70\r\n  ColMax = \"5\" \r\n=x\r\n=y\r\n;VkMod=1\r\n"
+               "MouseFlag\x1A\r\nMouseFlag=1\r\n\tVkMod\t=\t'3'\n[OPTION]\r\nColMax=6\r\n"
+               "[Program]\x83\x5D\r\nTitle0=\x83\x81\x83\x82\r\n[Program\r\nTitle1=b\r\n[System]\r\n");
+    ExpectOwnReaderReadsAsTheProfileFunctions(file);
+    const ProfileFile reader(file);
+    EXPECT_EQ(reader.ReadString(L"Option", L"ColMax"), L"5") << "the second copy of a section is never read";
+    EXPECT_EQ(reader.ReadString(L"Option", L"VkMod"), L"3");
+    EXPECT_FALSE(reader.ReadString(L"Option", L"MouseFlag")) << "the bare line counts";
+    EXPECT_EQ(reader.ReadString(L"Program", L"Title0"), L"メモ");
+    EXPECT_EQ(reader.ReadString(L"Program", L"Title1"), ProfileRead(L"Program", L"Title1", file));
 }
 
 TEST_F(ProfileEditTest, ASaveGoesThroughWhileAnotherProgramHoldsTheFile) {
