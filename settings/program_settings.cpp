@@ -43,10 +43,17 @@ std::int32_t ProgramSettings::LoadLanguage() {
 }
 
 void ProgramSettings::Load(const StepRunner& runStep) {
-    runStep([this] { ReadProgramItems(context_, environments_, programs_, -1); });
+    // The lists are read whole, but their icons come after the hotkey and the
+    // notification icon (PendingIcons): until then every entry shows the
+    // shared fallback.
+    ItemContext reading = context_;
+    reading.loadIcon = [fallback = context_.applicationIcon](std::uint32_t, std::wstring_view, std::int32_t) {
+        return fallback;
+    };
+    runStep([&] { ReadProgramItems(reading, environments_, programs_, -1); });
     // Reading options never fails: a value it cannot use keeps its default.
     ReadOptions(*context_.openReader(CurrentFileNumber()), options_);
-    runStep([this] { ReadSystemItems(context_, systems_, CurrentFileNumber()); });
+    runStep([&] { ReadSystemItems(reading, systems_, CurrentFileNumber()); });
     ++revision_;
     Announce({true, true, true});
 }

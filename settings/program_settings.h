@@ -49,7 +49,8 @@ public:
 
     // Start-up, in two parts: the language first (the default titles of the
     // lists are in it), then the environment table, Program list, options and
-    // System list of the current environment.
+    // System list of the current environment. Every entry shows the shared
+    // fallback icon until PendingIcons' icons are loaded.
     std::int32_t LoadLanguage();
     void Load(const StepRunner& runStep);
 

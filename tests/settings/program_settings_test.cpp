@@ -106,5 +106,22 @@ TEST_F(ProgramSettingsTest, AnEntryEditFindsItsEntryAgainOrIsRefused) {
     EXPECT_EQ(StoredPrograms(), (std::vector<std::wstring>{L"B", L"A2"}));
 }
 
+TEST(ProgramSettingsLoad, TheListsComeWithTheFallbackIconAndTheirIconsAfter) {
+    ItemTestContext fake;
+    fake.File(1).Set(L"Program", L"Title0", L"A");
+    fake.File(1).Set(L"Program", L"ExeFileName0", L"C:\\A.exe");
+    ProgramSettings settings;
+    settings.SetContext(fake.Make());
+    settings.Load([](const std::function<void()>& step) { step(); });
+    ASSERT_EQ(Titles(settings.Programs()), (std::vector<std::wstring>{L"A"}));
+    // Nothing is extracted before the hotkey and the notification icon are up.
+    EXPECT_EQ(settings.Programs()[0].Icon, fake.applicationIcon);
+    const std::vector<IconRequest> pending = settings.PendingIcons();
+    ASSERT_FALSE(pending.empty());
+    EXPECT_EQ(pending[0].list, kProgramTray);
+    EXPECT_TRUE(settings.TakeLoadedIcon(pending[0], fake.NewIcon()));
+    EXPECT_NE(settings.Programs()[0].Icon, fake.applicationIcon);
+}
+
 }  // namespace
 }  // namespace tdx
