@@ -171,6 +171,7 @@ void TTdxMainForm::TakeLists() noexcept {
     try {
         trays_[kProgramTray].Items = settings_.Programs();
         trays_[kSystemTray].Items = settings_.Systems();
+        listsChanged_ = false;
     } catch (...) {
         // Out of memory: empty trays rather than entries whose icons may be gone.
         trays_[kProgramTray].Items.clear();
@@ -184,9 +185,11 @@ void TTdxMainForm::SettingsChanged() noexcept {
 }
 
 void TTdxMainForm::FormShow() noexcept {
-    // Drives come and go: the System tray shows the roots present now.
-    if (links_.RefreshDrives) links_.RefreshDrives();
-    TakeLists();
+    // Drives come and go: the System tray shows the roots present now. The
+    // lists are taken again only when something changed: a copy of every
+    // entry at each show would cost the show path for nothing.
+    if (links_.RefreshDrives && links_.RefreshDrives()) listsChanged_ = true;
+    if (listsChanged_) TakeLists();
     backgroundPainted_ = false;
     skipTaskClick_ = false;
     ResetForShow(trays_, nav_);

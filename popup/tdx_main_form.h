@@ -46,8 +46,9 @@ struct PopupLinks {
     // "設定変更" of the entry menu: the item editor on an entry of the Program
     // or System tray (tray, index).
     std::function<void(std::int32_t tray, std::int32_t index)> OpenItemEditor;
-    // Drives come and go: brings the System list in line with them before a show.
-    std::function<void()> RefreshDrives;
+    // Drives come and go: brings the System list in line with them before a
+    // show; true when the list changed.
+    std::function<bool()> RefreshDrives;
 };
 
 class TTdxMainForm : public WindowBase {
@@ -153,6 +154,8 @@ private:
     const ProgramSettings& settings_;
     PopupLinks links_;
     Trays trays_;
+    // The lists in force changed since the trays last took them.
+    bool listsChanged_ = true;
     std::int32_t mode_ = kPopupHidden;
     HWND residentMain_ = nullptr;
     std::array<TrayPicture, kTrayCount> pictures_;

@@ -81,9 +81,10 @@ int Run() {
     links.CdDevice = &mainWindow.CdDevice();
     links.RefreshDrives = [&settings] {
         try {
-            settings.RefreshDrives();
+            return settings.RefreshDrives();
         } catch (...) {
             // A failure leaves the drive entries as they were.
+            return false;
         }
     };
     // "設定変更" of the entry menu: the item editor, centred over the popup; OK
