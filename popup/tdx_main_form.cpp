@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "popup/label.h"
 #include "popup/launch_rules.h"
 #include "popup/placement_win.h"
 #include "popup/task_list_win.h"
@@ -100,7 +101,7 @@ bool TTdxMainForm::CreateControls() {
     for (std::int32_t t = 0; t < kTrayCount; ++t) {
         const auto i = static_cast<std::size_t>(t);
         captions_[i] = CreateControl(
-            hwnd(), {L"STATIC", kCaptionTexts[i], 8, 2, 40, 12, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kCaptionIds[i]});
+            hwnd(), {LabelClass(), kCaptionTexts[i], 8, 2, 40, 12, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kCaptionIds[i]});
         if (!captions_[i]) return false;
         ::SendMessageW(captions_[i], WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
 
@@ -127,7 +128,7 @@ bool TTdxMainForm::CreateControls() {
         ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     };
     if (!namePanel_.Create(hwnd(), L"TPanel", kNamePanelId, std::move(panel))) return false;
-    nameLabel_ = CreateControl(namePanel_.hwnd(), {L"STATIC", L"", 4, 1, 136, 17,
+    nameLabel_ = CreateControl(namePanel_.hwnd(), {LabelClass(), L"", 4, 1, 136, 17,
                                                    WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kNameLabelId});
     if (!nameLabel_) return false;
     ::SendMessageW(nameLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), FALSE);
