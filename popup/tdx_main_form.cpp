@@ -353,39 +353,11 @@ std::uint64_t TTdxMainForm::TraySignature(std::int32_t tray, SIZE size) const no
 }
 
 void TTdxMainForm::PaintTrayBox(std::int32_t tray, HDC dc, SIZE size) noexcept {
+    // Only without a picture (short of GDI resources): draw it all here.
     const CellPaintContext context = PaintContext();
-    TrayPicture& picture = pictures_[static_cast<std::size_t>(tray)];
-    const std::uint64_t signature = TraySignature(tray, size);
-    UniqueDc memory(::CreateCompatibleDC(dc));
-    if (!memory) {
-        PaintTray(dc, context, tray, tray == nav_.ActiveTray, size);
-        return;
-    }
-    // The picture is kept in device pixels and drawn in design units, as the
-    // box draws: the copy below is then one pixel for one, never stretched.
-    const int dpi = WindowDpi(PaintBoxOf(tray).hwnd());
-    UseDesignUnits(memory.get(), dpi);
-    const bool fresh = picture.bitmap && picture.signature == signature &&
-                       picture.size.cx == size.cx && picture.size.cy == size.cy && picture.dpi == dpi;
-    if (!fresh) {
-        picture.bitmap.reset(::CreateCompatibleBitmap(dc, ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi)));
-        picture.dpi = dpi;
-        picture.size = size;
-        picture.signature = signature;
-        if (!picture.bitmap) {
-            PaintTray(dc, context, tray, tray == nav_.ActiveTray, size);
-            return;
-        }
-        SelectObjectGuard keep(memory.get(), picture.bitmap.get());
-        PaintTray(memory.get(), context, tray, false, size);
-    }
-    {
-        SelectObjectGuard keep(memory.get(), picture.bitmap.get());
-        ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
-    }
+    PaintTray(dc, context, tray, false, size);
     if (tray == nav_.ActiveTray) {
-        DrawCell(dc, context, tray, trays_[static_cast<std::size_t>(tray)].CursorIndex,
-                 CellState::Cursor);
+        DrawCell(dc, context, tray, trays_[static_cast<std::size_t>(tray)].CursorIndex, CellState::Cursor);
     }
 }
 
@@ -398,48 +370,33 @@ HBITMAP TTdxMainForm::ReadyPicture(std::int32_t tray) noexcept {
     const SIZE size{-UnscaleDpi(-device.cx, dpi), -UnscaleDpi(-device.cy, dpi)};
     TrayPicture& picture = pictures_[static_cast<std::size_t>(tray)];
     const std::uint64_t signature = TraySignature(tray, size);
-    const bool active = tray == nav_.ActiveTray;
-    const std::int32_t cursor = trays_[static_cast<std::size_t>(tray)].CursorIndex;
-    const std::uint64_t key = signature ^ (static_cast<std::uint64_t>(active) << 63) ^
-                              (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cursor)) << 32) ^
-                              static_cast<std::uint64_t>(dpi);
-    if (picture.shown && picture.shownKey == key && picture.shownSize.cx == device.cx &&
-        picture.shownSize.cy == device.cy && picture.signature == signature && picture.dpi == dpi)
-        return picture.shown.get();
-
-    WindowDc screen(box.hwnd());
-    UniqueDc target(::CreateCompatibleDC(screen.get()));
-    UniqueDc source(::CreateCompatibleDC(screen.get()));
-    if (!target || !source) return nullptr;
-    const CellPaintContext context = PaintContext();
+    const std::int32_t cursor =
+        tray == nav_.ActiveTray ? trays_[static_cast<std::size_t>(tray)].CursorIndex : -1;
     const bool fresh = picture.bitmap && picture.signature == signature && picture.size.cx == size.cx &&
                        picture.size.cy == size.cy && picture.dpi == dpi;
+    if (fresh && picture.cursorCell == cursor) return picture.bitmap.get();
+
+    WindowDc screen(box.hwnd());
+    UniqueDc memory(::CreateCompatibleDC(screen.get()));
+    if (!memory) return nullptr;
+    const CellPaintContext context = PaintContext();
     if (!fresh) {
         picture.bitmap.reset(::CreateCompatibleBitmap(screen.get(), ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi)));
         picture.dpi = dpi;
         picture.size = size;
         picture.signature = signature;
-        picture.shownKey = 0;
+        picture.cursorCell = -1;
         if (!picture.bitmap) return nullptr;
-        SelectObjectGuard keep(source.get(), picture.bitmap.get());
-        UseDesignUnits(source.get(), dpi);
-        PaintTray(source.get(), context, tray, false, size);
-        ::SetMapMode(source.get(), MM_TEXT);
     }
-    if (!picture.shown || picture.shownSize.cx != device.cx || picture.shownSize.cy != device.cy) {
-        picture.shown.reset(::CreateCompatibleBitmap(screen.get(), device.cx, device.cy));
-        picture.shownSize = device;
-        if (!picture.shown) return nullptr;
-    }
-    SelectObjectGuard keepSource(source.get(), picture.bitmap.get());
-    SelectObjectGuard keepTarget(target.get(), picture.shown.get());
-    ::BitBlt(target.get(), 0, 0, device.cx, device.cy, source.get(), 0, 0, SRCCOPY);
-    if (active) {
-        UseDesignUnits(target.get(), dpi);
-        DrawCell(target.get(), context, tray, cursor, CellState::Cursor);
-    }
-    picture.shownKey = key;
-    return picture.shown.get();
+    SelectObjectGuard keep(memory.get(), picture.bitmap.get());
+    UseDesignUnits(memory.get(), dpi);
+    if (!fresh) PaintTray(memory.get(), context, tray, false, size);
+    // A cell drawn in its normal state is exactly what the whole tray's paint drew there.
+    if (picture.cursorCell >= 0) DrawCell(memory.get(), context, tray, picture.cursorCell, CellState::Normal);
+    if (cursor >= 0) DrawCell(memory.get(), context, tray, cursor, CellState::Cursor);
+    picture.cursorCell = cursor;
+    ::SetMapMode(memory.get(), MM_TEXT);
+    return picture.bitmap.get();
 }
 
 void TTdxMainForm::RepaintCell(std::int32_t tray, std::int32_t index) noexcept {

@@ -136,16 +136,14 @@ private:
 
     // The normal-state picture of each tray, redrawn only when what it shows
     // changed; the cursor cell is drawn over it.
+    // The tray as shown, cursor cell included, in device pixels, for a paint
+    // to copy. A cursor that moves redraws its two cells in it, nothing more.
     struct TrayPicture {
         UniqueBitmap bitmap;
-        SIZE size{};
+        SIZE size{};  // design units
         std::uint64_t signature = 0;
         int dpi = 0;
-        // The tray as shown: the picture above with the cursor cell over it,
-        // in device pixels, for a paint to copy.
-        UniqueBitmap shown;
-        SIZE shownSize{};
-        std::uint64_t shownKey = 0;
+        std::int32_t cursorCell = -1;  // the cell drawn as the cursor, -1 for none
     };
     // The tray as it is to be shown, made now if what it shows has changed.
     HBITMAP ReadyPicture(std::int32_t tray) noexcept;
