@@ -1,7 +1,12 @@
-// Reads entry icons on a thread of its own, so that neither start-up nor the
-// popup waits for an icon file on a slow or unplugged drive. Each icon is
-// posted to a window as it arrives; the window's thread decides whether it
-// still belongs to an entry (TakeLoadedIcon).
+// Reads entry icons after start-up, so that neither start-up nor the popup
+// waits for an icon file on a slow or unplugged drive. Icons of local fixed
+// drives and of the shell's special folders are read on the calling thread,
+// a few at a time between its messages (a thread costs its stack, and under
+// Wine a stack of about 1 MB that stays until another thread ends); icons of
+// shares, removable and CD drives and names without a drive are read on a
+// thread per drive or share. Each icon is posted to a window as it arrives;
+// the window's thread decides whether it still belongs to an entry
+// (TakeLoadedIcon).
 #pragma once
 
 #include <windows.h>
@@ -24,14 +29,16 @@ class IconLoader {
 public:
     using LoadFunction = std::function<HICON(const IconRequest&)>;
 
-    // load runs on the loader's thread (LoadItemIcon when empty).
+    // load runs on the thread that reads the icon (LoadItemIcon when empty).
     explicit IconLoader(LoadFunction load = {});
     ~IconLoader();  // cancels; never waits for a file that does not answer
     IconLoader(const IconLoader&) = delete;
     IconLoader& operator=(const IconLoader&) = delete;
 
-    // Starts reading the icons, in order, one thread per drive or share; a run
-    // still going is cancelled first. False when some could not be started.
+    // Starts reading the icons, in order within each drive or share; a run
+    // still going is cancelled first. The calling thread must dispatch its
+    // messages (its share is read in a timer's turns). False when some could
+    // not be started.
     bool Start(HWND notify, std::vector<IconRequest> requests);
     // Icons not yet read are not read; one being read is dropped when it comes.
     void Cancel() noexcept;
