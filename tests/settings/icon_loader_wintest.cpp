@@ -1,5 +1,6 @@
-// Icons read after the lists: they arrive on the window's thread one by one, a
-// share that does not answer holds back no entry of another drive, and an icon
+// Icons read after the lists: they arrive on the window's thread one by one
+// (a fixed drive's are read there too, between its messages), a share that
+// does not answer holds back no entry of another drive, and an icon
 // that comes after its list was replaced is dropped instead of landing in the
 // new list.
 #include <windows.h>
@@ -73,7 +74,9 @@ TEST(IconLoader, ASlowFileHoldsBackNoOtherEntryAndItsLateIconNeverLandsInANewLis
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&receiver));
 
     UniqueKernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<DWORD> readers(items.size());
     IconLoader loader([&](const IconRequest& request) {
+        readers[request.index] = ::GetCurrentThreadId();
         if (request.iconFileName.find(L"slow") != std::wstring::npos) ::WaitForSingleObject(release.get(), 20000);
         return ::CopyIcon(::LoadIconW(nullptr, IDI_WARNING));
     });
@@ -82,6 +85,9 @@ TEST(IconLoader, ASlowFileHoldsBackNoOtherEntryAndItsLateIconNeverLandsInANewLis
     ASSERT_TRUE(PumpUntil([&] { return items[0].Icon != fallback && items[2].Icon != fallback; }))
         << "the entries after the slow one are not held back";
     EXPECT_EQ(items[1].Icon, fallback) << "the slow entry shows the fallback meanwhile";
+    // A fixed drive's icons cost no thread; a share's never hold up this one.
+    EXPECT_EQ(readers[0], ::GetCurrentThreadId());
+    EXPECT_EQ(readers[2], ::GetCurrentThreadId());
 
     // The list is read again (as after an environment switch) while the slow
     // file still has not answered; then it answers.
@@ -90,6 +96,8 @@ TEST(IconLoader, ASlowFileHoldsBackNoOtherEntryAndItsLateIconNeverLandsInANewLis
     items.swap(replaced);
     ::SetEvent(release.get());
     ASSERT_TRUE(PumpUntil([&] { return !receiver.dropped.empty(); }));
+    EXPECT_NE(readers[1], 0u);
+    EXPECT_NE(readers[1], ::GetCurrentThreadId());
     EXPECT_EQ(items[1].Icon, own);
     EXPECT_EQ(items[0].Icon, own);
 
