@@ -623,6 +623,14 @@ TEST_F(LaunchTest, ScreenReadersReadTheTraysFollowTheCursorAndRunAnEntry) {
     ASSERT_EQ(::AccessibleObjectFromEvent(program, OBJID_CLIENT, 2, &fromEvent, &child), S_OK);
     EXPECT_EQ(AccText(fromEvent, child.lVal, &IAccessible::get_accName), L"二つ目");
     fromEvent->Release();
+    // The name label reads as the text it shows. (Wine's proxy answers for it
+    // as a client object; Windows' as static text.)
+    IAccessible* label = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(ChildById(ChildById(tiledex.Popup(), kNamePanelId), kNameLabelId),
+                                           OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&label)),
+              S_OK);
+    EXPECT_EQ(AccText(label, CHILDID_SELF, &IAccessible::get_accName), L"二つ目");
+    label->Release();
     EXPECT_TRUE(AccLong(list, 2, &IAccessible::get_accState) & STATE_SYSTEM_FOCUSED);
     EXPECT_FALSE(AccLong(list, 1, &IAccessible::get_accState) & STATE_SYSTEM_FOCUSED);
 
