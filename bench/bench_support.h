@@ -17,6 +17,20 @@ inline std::filesystem::path ExeDir() {
     return std::filesystem::path(path).parent_path();
 }
 
+// The program as it ships: the stripped files of the release packages, copied
+// from the build's stage into a folder of their own (the stage also holds the
+// portable marker, which would move the settings beside the program).
+inline std::filesystem::path ShippedProgram() {
+    namespace fs = std::filesystem;
+    const fs::path stage = ExeDir().parent_path() / L"dist" / L"stage";
+    const fs::path shipped = ExeDir() / L"shipped";
+    fs::create_directories(shipped);
+    for (const wchar_t* name : {L"tiledex.exe", L"tdxhook.dll", L"tdxhook32.exe", L"tdxhook32.dll"}) {
+        if (fs::exists(stage / name)) ::CopyFileW((stage / name).c_str(), (shipped / name).c_str(), FALSE);
+    }
+    return shipped / L"tiledex.exe";
+}
+
 // The first top-level window of the class owned by the process.
 inline HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
     HWND window = nullptr;

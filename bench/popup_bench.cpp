@@ -224,13 +224,14 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
 
     ::SetEnvironmentVariableW(L"APPDATA", appData.c_str());
     Process tiledex;
-    if (!tiledex.Start(dir / L"tiledex.exe", L"")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
+    if (!tiledex.Start(tdx::bench::ShippedProgram(), L"")) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     HWND main = nullptr;
     HWND popup = nullptr;
     WaitFor([&] {
         main = FindWindowOfProcess(L"TTiledexMain", tiledex.Id());
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
-        return main && popup;
+        // The windows come before the hotkey: a press before it is taken is lost.
+        return main && popup && tdx::bench::HotKeyTaken();
     }, std::chrono::seconds(20));
     if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
