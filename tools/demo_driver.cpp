@@ -59,7 +59,21 @@ void PressHotKey() {
 
 }  // namespace
 
+// The program makes its windows before it takes the hotkey: a press before
+// that is lost.
+int WaitForHotKey() {
+    for (int i = 0; i < 200; ++i) {
+        constexpr int kProbeId = 0x6B6B;
+        if (!::RegisterHotKey(nullptr, kProbeId, MOD_CONTROL | MOD_ALT, 'J')) return 0;
+        ::UnregisterHotKey(nullptr, kProbeId);
+        ::Sleep(100);
+    }
+    std::fprintf(stderr, "demo_driver: the hotkey was not taken\n");
+    return 1;
+}
+
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && std::wcscmp(argv[1], L"ready") == 0) return WaitForHotKey();
     if (argc >= 2 && std::wcscmp(argv[1], L"popup") == 0) {
         // The popup opens at the mouse: in the middle of the screen, it shows whole.
         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 3, ::GetSystemMetrics(SM_CYSCREEN) / 3);
@@ -93,6 +107,6 @@ int wmain(int argc, wchar_t** argv) {
         if (HWND window = ::FindWindowW(argv[2], nullptr)) ::PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: demo_driver popup | menu <id> <class> | close <class>\n");
+    std::fprintf(stderr, "usage: demo_driver ready | popup | menu <id> <class> | close <class>\n");
     return 2;
 }
