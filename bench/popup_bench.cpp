@@ -291,7 +291,7 @@ bool RunFloor(int shows, const RECT& size, bool enumerate, std::vector<double>& 
     WaitFor([&] {
         main = FindWindowOfProcess(L"TdxFloorMain", floor.Id());
         popup = FindWindowOfProcess(L"TdxFloorPopup", floor.Id());
-        return main && popup;
+        return main && popup && tdx::bench::HotKeyTaken();
     }, std::chrono::seconds(20));
     if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(300);

@@ -72,11 +72,13 @@ DWORD WINAPI LoadIcons(void* parameter) {
 }
 
 // Whether the file's icon can be read without waiting on a network, a disc or
-// a device: the shell's special folders, the program's own icons (its file is
-// in use as it runs) and files on fixed and RAM drives.
+// a device: the shell's special folders, no file at all (the document icon),
+// the program's own icons (its file is in use as it runs) and files on fixed
+// and RAM drives.
 bool ReadsAtOnce(const IconRequest& request, const std::wstring& root) {
     if ((request.status & ItemStatus::SpecialFolder) != 0) return true;
-    if (EqualsIgnoringCase(WithoutSurroundingQuotes(request.iconFileName), kOwnProgramIconSource)) return true;
+    const std::wstring file = WithoutSurroundingQuotes(request.iconFileName);
+    if (file.empty() || EqualsIgnoringCase(file, kOwnProgramIconSource)) return true;
     if (root.size() != 2 || root[1] != L':') return false;
     const UINT type = ::GetDriveTypeW((root + L"\\").c_str());
     return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
