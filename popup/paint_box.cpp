@@ -9,6 +9,18 @@
 #include "winbase/window_messages.h"
 
 namespace tdx {
+UniqueBitmap PictureBitmap(int width, int height) noexcept {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, as the screen
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 TPaintBox::~TPaintBox() {
     // A screen reader may hold the object longer than the box lives.
     if (accessible_) accessible_->Disconnect();
@@ -90,7 +102,7 @@ void TPaintBox::Paint() noexcept {
     const int dpi = WindowDpi(hwnd());
     const SIZE design{-UnscaleDpi(-size.cx, dpi), -UnscaleDpi(-size.cy, dpi)};
     UniqueDc memory(::CreateCompatibleDC(paint.dc()));
-    UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.dc(), size.cx, size.cy));
+    UniqueBitmap bitmap = PictureBitmap(size.cx, size.cy);
     if (!memory || !bitmap) {
         // Short of GDI resources: draw straight on the screen rather than not at all.
         UseDesignUnits(paint.dc(), dpi);

@@ -9,9 +9,16 @@
 
 #include "popup/grid_accessible_win.h"
 #include "winbase/com_ptr.h"
+#include "winbase/unique_handle.h"
 #include "winbase/window_base.h"
 
 namespace tdx {
+
+// A 32-bit picture of the screen's kind for drawing off the screen. A DIB
+// section's pixels are the process's own pages, given back whole when it is
+// deleted (a compatible bitmap's come from the graphics driver's heap, which
+// under Wine keeps what it once held).
+UniqueBitmap PictureBitmap(int width, int height) noexcept;
 
 class TPaintBox : public WindowBase, private AccessibleGridSource {
 public:

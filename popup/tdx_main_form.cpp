@@ -381,7 +381,7 @@ HBITMAP TTdxMainForm::ReadyPicture(std::int32_t tray) noexcept {
     if (!memory) return nullptr;
     const CellPaintContext context = PaintContext();
     if (!fresh) {
-        picture.bitmap.reset(::CreateCompatibleBitmap(screen.get(), ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi)));
+        picture.bitmap = PictureBitmap(ScaleDpi(size.cx, dpi), ScaleDpi(size.cy, dpi));
         picture.dpi = dpi;
         picture.size = size;
         picture.signature = signature;
