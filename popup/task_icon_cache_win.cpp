@@ -47,14 +47,18 @@ std::vector<LaunchItem> TaskIconCache::Collect(HWND residentMain, HICON applicat
                 return entry && entry->answered ? entry->icon.get() : nullptr;
             }
             case TaskIconSource::ClassIcon: {
+                // A window seen before costs no question: its class icon was
+                // read after the last show.
                 const Entry* entry = Find(window);
-                return entry && entry->answered ? nullptr : ClassIcon(window);
+                if (!entry) return ClassIcon(window);
+                return entry->answered ? nullptr : entry->classIcon;
             }
             case TaskIconSource::DragIcon:
                 return nullptr;
             }
             return nullptr;
-        });
+        },
+        &classNames_);
     // Windows no longer listed are forgotten; a request one of them still owes
     // finds no entry when it is answered.
     std::erase_if(entries_, [&tasks](const Entry& entry) {
@@ -75,7 +79,10 @@ void TaskIconCache::Refresh(const std::vector<LaunchItem>& tasks, Changed change
         if (!Find(window)) {
             Entry entry;
             entry.window = window;
+            entry.classIcon = ClassIcon(window);
             entries_.push_back(std::move(entry));
+        } else {
+            ReadClassIcon(*Find(window));
         }
     }
     // A window of this thread answers inside the call; the entries are all in
@@ -159,6 +166,19 @@ void TaskIconCache::Settle(Entry& entry, HICON answer, UniqueIcon icon) noexcept
     if (!changed_) return;
     try {
         changed_(entry.window, entry.icon.get());
+    } catch (...) {
+        // The cell keeps what it shows; the next show draws the new icon.
+    }
+}
+
+void TaskIconCache::ReadClassIcon(Entry& entry) noexcept {
+    HICON now = ClassIcon(entry.window);
+    if (now == entry.classIcon) return;
+    entry.classIcon = now;
+    // Until the window answers, the cell shows its class's icon.
+    if (entry.answered || !changed_) return;
+    try {
+        changed_(entry.window, now);
     } catch (...) {
         // The cell keeps what it shows; the next show draws the new icon.
     }

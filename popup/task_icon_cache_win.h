@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "popup/task_list_win.h"
 #include "settings/launch_item.h"
 #include "winbase/unique_handle.h"
 
@@ -23,9 +24,10 @@ namespace tdx {
 class TaskIconCache {
 public:
     // Runs on this thread while it reads its messages: the window's icon is now
-    // `icon` (null: none of its own, the fallback is drawn). The icon belongs to
-    // the cache; it stays valid until the first Collect after the window has
-    // another icon or is no longer listed.
+    // `icon` (null: none of its own, the fallback is drawn). The icon is the
+    // cache's copy of an answer, which stays valid until the first Collect
+    // after the window has another icon or is no longer listed, or, until the
+    // window answers, its class's icon.
     using Changed = std::function<void(HWND window, HICON icon)>;
 
     TaskIconCache() noexcept;
@@ -56,6 +58,8 @@ private:
         // Another program's window whose answer could not be read here; see Take.
         bool unreadable = false;
         Asked pending = Asked::Nothing;
+        // The class's icon, read again after each show rather than during it.
+        HICON classIcon = nullptr;
     };
 
     static void CALLBACK Answer(HWND window, UINT message, ULONG_PTR data, LRESULT result) noexcept;
@@ -64,9 +68,11 @@ private:
     bool Take(Entry& entry, HICON answer) noexcept;
     void Settle(Entry& entry, HICON answer, UniqueIcon icon) noexcept;
     Entry* Find(HWND window) noexcept;
+    void ReadClassIcon(Entry& entry) noexcept;
 
     std::vector<Entry> entries_;
     std::vector<UniqueIcon> retired_;  // replaced copies the tray may still draw
+    KnownClassNames classNames_;
     Changed changed_;
 };
 

@@ -16,8 +16,24 @@ namespace {
 struct EnumContext {
     std::vector<WindowFacts> windows;
     std::vector<std::pair<ATOM, std::wstring>> classNames;
+    const KnownClassNames* known = nullptr;
+    KnownClassNames seen;
 
-    const std::wstring& ClassNameOf(HWND window) {
+    std::wstring ClassNameOf(HWND window) {
+        if (known) {
+            for (const auto& [knownWindow, name] : *known) {
+                if (knownWindow == window) {
+                    seen.emplace_back(window, name);
+                    return name;
+                }
+            }
+        }
+        std::wstring name = ReadClassName(window);
+        seen.emplace_back(window, name);
+        return name;
+    }
+
+    const std::wstring& ReadClassName(HWND window) {
         const ATOM atom = static_cast<ATOM>(::GetClassLongW(window, GCW_ATOM));
         if (atom != 0) {
             for (const auto& [known, name] : classNames) {
@@ -134,9 +150,11 @@ std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon
 }
 
 std::vector<LaunchItem> CollectTaskListWith(HWND residentMain, HICON applicationIcon,
-                                            const TaskIconQuery& ask) {
+                                            const TaskIconQuery& ask, KnownClassNames* known) {
     EnumContext context;
+    context.known = known;
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
+    if (known) *known = std::move(context.seen);
     return BuildTaskList(context.windows, residentMain, ask, applicationIcon);
 }
 

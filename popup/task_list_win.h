@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "popup/task_filter.h"
@@ -20,10 +22,17 @@ inline constexpr UINT kTaskIconTimeoutMs = 150;
 std::vector<LaunchItem> CollectTaskList(HWND residentMain, HICON applicationIcon,
                                         UINT iconTimeoutMs = kTaskIconTimeoutMs);
 
+// Class names of windows seen by an earlier listing. A window keeps its class
+// for life and a handle is not given to another window soon, so a window seen
+// before costs no question about its class.
+using KnownClassNames = std::vector<std::pair<HWND, std::wstring>>;
+
 // The same list with each icon taken from `ask` (task_filter.h gives the order
-// of sources): the show path answers from what it already knows.
+// of sources): the show path answers from what it already knows. With `known`,
+// class names are taken from it and it is left holding those of the windows
+// seen now.
 std::vector<LaunchItem> CollectTaskListWith(HWND residentMain, HICON applicationIcon,
-                                            const TaskIconQuery& ask);
+                                            const TaskIconQuery& ask, KnownClassNames* known = nullptr);
 
 // Whether a window is cloaked. The system's answer comes from the desktop
 // window manager (loaded at run time; none before Windows 8); tests put in
