@@ -22,13 +22,9 @@ void TaskCommands::ShowOrMinimise(HWND window, bool maximise) const noexcept {
     if (maximise) {
         // Maximised synchronously, so the popup takes the foreground back after
         // the task has taken it; a task that does not answer is only asked.
-        if (Answers(window)) {
+        if (Answers(window))
             ::ShowWindow(window, SW_SHOWMAXIMIZED);
-            // Its activation may still be on its way to it (under Wine as a
-            // focus event of the X server); once the task has read its
-            // messages again, taking the foreground back is final.
-            WindowAnswers(window, kForegroundAnswerMs);
-        } else
+        else
             ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
     } else if (!::IsIconic(window)) {
         ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
