@@ -21,6 +21,7 @@
 #include "settings/error_display_win.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/late_bound.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -68,7 +69,7 @@ bool TConfigForm::CreateControls() {
     TabCtrl_InsertItem(cfgPage_, 1, &tab);
     HWND combo = ::GetDlgItem(hwnd(), kWidthComboBoxId);
     for (int n = 3; n <= 15; ++n)
-        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(n).c_str()));
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DecimalText(n).c_str()));
 
     for (std::int32_t tray : {kProgramTray, kSystemTray}) {
         TPaintBox::Handlers handlers;

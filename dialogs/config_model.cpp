@@ -27,9 +27,17 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
 
 void MoveEntry(ItemList& items, std::int32_t from, std::int32_t to) {
     if (!InRange(items, from) || !InRange(items, to) || from == to) return;
-    LaunchItem moving = std::move(items[static_cast<std::size_t>(from)]);
-    items.erase(items.begin() + from);
-    items.insert(items.begin() + to, std::move(moving));
+    // The entries between the two places shift by one; the list never changes
+    // its length, so nothing is reallocated and no entry is copied.
+    const auto f = static_cast<std::size_t>(from);
+    const auto t = static_cast<std::size_t>(to);
+    LaunchItem moving = std::move(items[f]);
+    if (f < t) {
+        for (std::size_t i = f; i < t; ++i) items[i] = std::move(items[i + 1]);
+    } else {
+        for (std::size_t i = f; i > t; --i) items[i] = std::move(items[i - 1]);
+    }
+    items[t] = std::move(moving);
 }
 
 std::int32_t SwitchInUse(ItemList& items, std::int32_t index) {

@@ -21,6 +21,7 @@
 #include "settings/error_display_win.h"
 #include "winbase/ui_text_win.h"
 #include "winbase/late_bound.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -198,7 +199,7 @@ bool TSettingForm::IconStripSource::Describe(AccessibleGrid& grid) const noexcep
             const int x = static_cast<int>(i) * cell - form_.stripScroll_;
             RECT r{x, 0, x + cell, cell};
             ::MapWindowPoints(box, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-            grid.cells.push_back({std::to_wstring(i + 1), L"", r});
+            grid.cells.push_back({DecimalText(i + 1), L"", r});
         }
         if (form_.selectedIcon_ >= 0 && static_cast<std::size_t>(form_.selectedIcon_) < form_.iconStrip_.size())
             grid.focused = form_.selectedIcon_;

@@ -1,6 +1,7 @@
 #include "dialogs/setting_model.h"
 
 #include "settings/keyboard_digits.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -60,9 +61,9 @@ std::wstring Upper(std::wstring_view t) {
 
 std::wstring DirectEditText(std::uint8_t code, bool usKeyboard) {
     if (IsFunctionCode(code, kFirstFunctionKey))
-        return L"F" + std::to_wstring(code - kFirstFunctionKey + 1);
+        return L"F" + DecimalText(code - kFirstFunctionKey + 1);
     if (IsFunctionCode(code, kFirstShiftedFunctionKey))
-        return L"f" + std::to_wstring(code - kFirstShiftedFunctionKey + 1);
+        return L"f" + DecimalText(code - kFirstShiftedFunctionKey + 1);
     const wchar_t c = static_cast<wchar_t>(code);
     if (code < 0x80 && (IsAsciiLetter(c) || IsAsciiDigit(c))) return std::wstring(1, c);
     if (DigitForShiftedCode(code, usKeyboard) != 0) return std::wstring(1, CharacterOfCode(code));
@@ -88,7 +89,7 @@ std::optional<std::wstring> TypedDirectKey(wchar_t typed, bool shift, bool keyNu
 }
 
 std::wstring FunctionKeyText(int number, bool shift) {
-    return (shift ? L"f" : L"F") + std::to_wstring(number);
+    return (shift ? L"f" : L"F") + DecimalText(number);
 }
 
 std::wstring ShiftToggledText(std::wstring_view text, bool checked, bool usKeyboard) {

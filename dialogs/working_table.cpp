@@ -1,5 +1,6 @@
 #include "dialogs/working_table.h"
 #include "winbase/ui_text.h"
+#include "winbase/decimal_text.h"
 
 #include <algorithm>
 
@@ -34,7 +35,7 @@ void PrepareAdd(WorkingTable& working) {
     if (working.Count >= kMaxEnvironments) return;
     working.EditedSlot = working.Count + 1;
     EnvironmentSlot& slot = working.Slot(working.EditedSlot);
-    slot.IniName = FormatText(IDS_ENVIRONMENT_NAME, std::to_wstring(SmallestFreeFileNumber(working)));
+    slot.IniName = FormatText(IDS_ENVIRONMENT_NAME, DecimalText(SmallestFreeFileNumber(working)));
     slot.IniUserName.clear();
     slot.IniPopup = 1;
     slot.IniOrder = -1;

@@ -1,5 +1,7 @@
 #include "popup/task_commands.h"
 
+#include <algorithm>
+
 #include "settings/monitors_win.h"
 
 namespace tdx {
@@ -36,11 +38,27 @@ void TaskCommands::ShowOrMinimise(HWND window, bool maximise) const noexcept {
 void TaskCommands::CloseAll(const std::vector<HWND>& windows) const noexcept {
     // Asking the first remaining entry again and again would let one hung
     // window hold the loop for a time-out per task and leave every other open.
+    // Each window that did not answer has had its one time-out: when the
+    // system makes it the foreground after closing another (the next in
+    // Z-order), the foreground change must not wait on it once more.
+    std::vector<HWND> unanswering;
     for (HWND window : windows) {
         // Closing one window may have closed others (owned windows go with it).
-        if (!::IsWindow(window) || !Answers(window)) continue;
+        if (!::IsWindow(window)) continue;
+        if (!Answers(window)) {
+            try {
+                unanswering.push_back(window);
+            } catch (...) {
+                // Out of memory: a foreground change may ask it again, no more.
+            }
+            continue;
+        }
         // In front, so that a "save changes?" question it asks is seen.
-        ForceForeground(window);
+        const HWND front = ::GetForegroundWindow();
+        if (std::find(unanswering.begin(), unanswering.end(), front) != unanswering.end())
+            ::SetForegroundWindow(window);
+        else
+            ForceForeground(window);
         Close(window);
     }
 }

@@ -23,7 +23,11 @@ std::wstring TaskTitle(std::wstring_view title) {
 }
 
 void RotateFrontmostToEnd(std::vector<LaunchItem>& tasks) {
-    if (tasks.size() > 1) std::rotate(tasks.begin(), tasks.begin() + 1, tasks.end());
+    // One move per entry; std::rotate swapped each, three moves apiece.
+    if (tasks.size() < 2) return;
+    LaunchItem front = std::move(tasks.front());
+    for (std::size_t i = 1; i < tasks.size(); ++i) tasks[i - 1] = std::move(tasks[i]);
+    tasks.back() = std::move(front);
 }
 
 IconHandle PickTaskIcon(WindowHandle window, const TaskIconQuery& ask, IconHandle applicationIcon) {

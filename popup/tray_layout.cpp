@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "settings/path_macros.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -121,8 +122,8 @@ std::wstring DirectKeyText(std::uint8_t code, std::int32_t index) {
         return L"0";
     }
     if (code < 0xC0) return std::wstring(1, CharacterOfCode(code));
-    if (code <= 0xCC) return L"F" + std::to_wstring(code - 0xBF);
-    return L"f" + std::to_wstring(code - 0xDF);
+    if (code <= 0xCC) return L"F" + DecimalText(code - 0xBF);
+    return L"f" + DecimalText(code - 0xDF);
 }
 
 std::optional<std::wstring> DirectKeyLabel(std::int32_t tray, std::int32_t index,

@@ -7,11 +7,12 @@
 
 #include "hook/tdxhook.h"
 #include "winbase/file_tests.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 
 std::wstring CompanionReadyEventName(DWORD programId) {
-    return L"TdxHookCompanionReady." + std::to_wstring(programId);
+    return L"TdxHookCompanionReady." + DecimalText(programId);
 }
 
 void Hook32Companion::Start() noexcept {
@@ -41,7 +42,7 @@ void Hook32Companion::Start() noexcept {
 bool Hook32Companion::Launch() noexcept {
     try {
         ::ResetEvent(ready_.get());
-        std::wstring commandLine = L"\"" + path_ + L"\" " + std::to_wstring(::GetCurrentProcessId());
+        std::wstring commandLine = L"\"" + path_ + L"\" " + DecimalText(::GetCurrentProcessId());
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};

@@ -30,6 +30,7 @@
 #include "winbase/file_tests.h"
 #include "winbase/message_pump.h"
 #include "winbase/ui_text_win.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -441,7 +442,7 @@ void TTiledexMain::RefreshEnvironmentMenu() noexcept {
     const EnvironmentTable& table = settings_.Environments();
     for (int n = 1; n <= kMaxEnvironments; ++n) {
         const EnvironmentSlot& slot = table.Slot(n);
-        envItemCaption_[n - 1] = slot.IniName + L"(&" + std::to_wstring(n) + L")";
+        envItemCaption_[n - 1] = slot.IniName + L"(&" + DecimalText(n) + L")";
         envItemVisible_[n - 1] = slot.IniOrder != -1 && slot.IniPopup == 1;
     }
     envItemChecked_ = table.IniNo;

@@ -5,6 +5,7 @@
 #include "settings/ini_values.h"
 #include "settings/system_items.h"
 #include "winbase/ui_text.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -20,7 +21,7 @@ int EnvironmentTable::FileNumberOfSlot(int s) const noexcept {
     return IsFileNumber(Slots[0].IniOrder) ? Slots[0].IniOrder : 1;
 }
 
-std::wstring DefaultEnvironmentName(int slot) { return FormatText(IDS_ENVIRONMENT_NAME, std::to_wstring(slot)); }
+std::wstring DefaultEnvironmentName(int slot) { return FormatText(IDS_ENVIRONMENT_NAME, DecimalText(slot)); }
 
 void ReadEnvironments(const SettingsReader& file1, EnvironmentTable& table) {
     for (int s = 1; s <= kMaxEnvironments; ++s) {

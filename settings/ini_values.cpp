@@ -1,5 +1,7 @@
 #include "settings/ini_values.h"
 
+#include "winbase/decimal_text.h"
+
 #include <cwctype>
 
 namespace tdx {
@@ -49,11 +51,11 @@ std::optional<std::int32_t> ParseInteger(std::wstring_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::wstring FormatInteger(std::int32_t value) { return std::to_wstring(value); }
+std::wstring FormatInteger(std::int32_t value) { return DecimalText(value); }
 
 std::wstring NumberedKey(std::wstring_view name, int n) {
     std::wstring key(name);
-    key += std::to_wstring(n);
+    key += DecimalText(n);
     return key;
 }
 

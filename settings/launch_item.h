@@ -26,6 +26,16 @@ inline constexpr std::uint32_t DirectKeyMask = 0xFF00;
 }  // namespace ItemStatus
 
 struct LaunchItem {
+    // Defined out of line: every list algorithm over entries (sorting, moving,
+    // rotating, copying a list) otherwise carried its own inlined copy of five
+    // string moves per step, many kilobytes each in the program's file.
+    LaunchItem() noexcept = default;
+    LaunchItem(const LaunchItem& other);
+    LaunchItem(LaunchItem&& other) noexcept;
+    LaunchItem& operator=(const LaunchItem& other);
+    LaunchItem& operator=(LaunchItem&& other) noexcept;
+    ~LaunchItem();
+
     WindowHandle Window = nullptr;
     IconHandle Icon = nullptr;
     std::int32_t IconIndex = 0;

@@ -6,6 +6,7 @@
 #include "settings/options_io.h"
 #include "settings/settings_files.h"
 #include "winbase/ui_text.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -70,7 +71,7 @@ bool RunMigration(MigrationHost& host) {
     std::vector<std::wstring> userNames;
     for (int slot = 1; slot <= slots; ++slot) {
         userNames.push_back(ReadText(*settings, kOptionSection,
-                                     L"IniUserName" + std::to_wstring(slot)));
+                                     L"IniUserName" + DecimalText(slot)));
         if (slot < 2) continue;
         const std::wstring name = EnvironmentFileName(slot);
         const std::wstring oldFile = oldFolder + name;

@@ -1,10 +1,12 @@
 #include "settings/settings_files.h"
 
+#include "winbase/decimal_text.h"
+
 namespace tdx {
 
 std::wstring SettingsFileTitle(int fileNumber) {
     if (fileNumber == 1) return L"tiledex.ini";
-    return L"tiledex" + std::to_wstring(fileNumber) + L".ini";
+    return L"tiledex" + DecimalText(fileNumber) + L".ini";
 }
 
 std::wstring SettingsFolderPath(std::wstring_view baseFolder) {

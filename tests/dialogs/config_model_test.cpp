@@ -30,6 +30,24 @@ TEST(ConfigModel, SwitchedEntriesMoveToTheBoundaryOfTheEntriesInUse) {
     EXPECT_EQ(InsertionIndex(items, 9), 3);
 }
 
+TEST(ConfigModel, AMovedEntryTakesItsTextsAlongAndTheOthersKeepTheirOrder) {
+    ItemList items;
+    for (const wchar_t* t : {L"a", L"b", L"c", L"d", L"e"}) {
+        LaunchItem item = Item(t);
+        // Longer than any string kept inside the object itself.
+        item.ExeFileName = std::wstring(40, t[0]) + L".exe";
+        items.push_back(item);
+    }
+    MoveEntry(items, 0, 4);
+    EXPECT_EQ(Order(items), L"b c d e a ");
+    MoveEntry(items, 3, 1);
+    EXPECT_EQ(Order(items), L"b e c d a ");
+    MoveEntry(items, 1, 9);
+    MoveEntry(items, -1, 0);
+    EXPECT_EQ(Order(items), L"b e c d a ") << "out of range: nothing moves";
+    for (const LaunchItem& item : items) EXPECT_EQ(item.ExeFileName, std::wstring(40, item.Title[0]) + L".exe");
+}
+
 TEST(ConfigModel, SizeFollowsColumnsAndTheLongerList) {
     EXPECT_EQ(FitDialogGeometry(12, 0, 0).Width, 498);
     const ConfigFormGeometry five = FitDialogGeometry(5, 16, 3);

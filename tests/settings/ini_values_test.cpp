@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/memory_settings.h"
+#include "winbase/decimal_text.h"
 
 namespace tdx {
 namespace {
@@ -16,6 +17,15 @@ TEST(IniValues, IntegersInEveryStoredSpelling) {
     EXPECT_EQ(ParseInteger(L"-2147483646"), static_cast<std::int32_t>(0x80000002u));
     EXPECT_EQ(ParseInteger(L"$FFFFFFFF"), -1);
     EXPECT_EQ(ParseInteger(L"-2147483648"), INT32_MIN);
+}
+
+TEST(IniValues, WrittenIntegersAreTheStandardTextAndReadBack) {
+    for (std::int32_t value : {INT32_MIN, INT32_MIN + 1, -100, -1, 0, 9, 10, 1234567890, INT32_MAX}) {
+        EXPECT_EQ(FormatInteger(value), std::to_wstring(value));
+        EXPECT_EQ(ParseInteger(FormatInteger(value)), value);
+    }
+    EXPECT_EQ(DecimalText(INT64_MIN), std::to_wstring(INT64_MIN));
+    EXPECT_EQ(DecimalText(INT64_MAX), std::to_wstring(INT64_MAX));
 }
 
 TEST(IniValues, TextThatIsNoIntegerGivesNothing) {
