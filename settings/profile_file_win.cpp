@@ -27,7 +27,7 @@ namespace {
 
 // Saves up to this size are put together in memory; larger ones are written
 // run by run from the mapped file (fresh memory is slow to fill under Wine).
-constexpr std::size_t kCheckedInMemory = 1u << 20;
+constexpr std::size_t kJoinedBelow = 1u << 20;
 
 // The profile functions keep files they have seen in a cache; a file replaced
 // underneath them must not be answered from it.
@@ -502,15 +502,17 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     }
     const std::string_view bytes = source ? source->View() : std::string_view();
     std::optional<EditedFile> edited = EditedBytes(bytes, edits.Edits(), fits);
-    // A small file is put together once, checked before anything is written
-    // and written in one call; a large one is checked as stored, mapped.
+    // Checked before anything is written. A small file is put together once
+    // and written in one call.
     std::optional<bool> readBack;
-    if (edited && edited->Size() < kCheckedInMemory) {
-        auto joined = std::make_unique<std::string>(edited->Joined());
-        edited->runs.assign(1, *joined);
-        edited->made.push_back(std::move(joined));
-        readBack = BytesReadBack(edited->runs.front(), edits.Edits());
+    if (edited) {
+        readBack = BytesReadBack(edited->ReadBackText(), edits.Edits());
         if (readBack == false) throw SettingsWriteError(fileName_);
+        if (edited->Size() < kJoinedBelow) {
+            auto joined = std::make_unique<std::string>(edited->Joined());
+            edited->runs.assign(1, *joined);
+            edited->made.push_back(std::move(joined));
+        }
     }
 
     // A second name of the file (a hard link) would keep the old text if a copy
@@ -536,11 +538,6 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     if (edited) {
         // Never opened by the profile functions: nothing of it is in their cache.
         if (!WriteRuns(out.get(), *edited)) throw SettingsWriteError(fileName_);
-        if (!readBack) {
-            const std::optional<FileBytes> stored = FileBytes::Mapped(out.get(), edited->Size());
-            readBack = stored ? BytesReadBack(stored->View(), edits.Edits()) : std::nullopt;
-            if (readBack == false) throw SettingsWriteError(fileName_);
-        }
         if (exists) CarryProperties(properties, out.get(), temp.path());
         // The copy must be on the disk before it takes the file's place, or a
         // power loss right after a save could leave an empty file where the

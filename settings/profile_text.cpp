@@ -196,25 +196,35 @@ public:
         }
     }
 
-    std::vector<TextPiece> Pieces() const {
+    // written: the folded names of the sections the edits write.
+    std::vector<TextPiece> Pieces(const std::vector<std::wstring>& written) const {
         std::vector<TextPiece> pieces;
+        // Runs that meet become one: new text is then converted at once.
+        const auto add = [&pieces](TextPiece piece) {
+            if (piece.text.empty() && piece.end == piece.begin) return;
+            TextPiece* last = pieces.empty() ? nullptr : &pieces.back();
+            if (last && piece.text.empty() && last->text.empty() && last->end == piece.begin &&
+                last->unread == piece.unread)
+                last->end = piece.end;
+            else if (last && !piece.text.empty() && !last->text.empty())
+                last->text += piece.text;
+            else
+                pieces.push_back(std::move(piece));
+        };
         for (const Block& block : blocks_) {
             if (block.removed) continue;
             if (!block.edited) {
-                if (block.end > block.begin) pieces.push_back({block.begin, block.end, {}});
-                if (block.lineEndAdded) pieces.push_back({0, 0, std::wstring(kLineEnd)});
+                // The lines before any header are read as the section "".
+                const std::wstring& name = block.name ? *block.name : std::wstring();
+                std::size_t read = block.end;
+                if (std::find(written.begin(), written.end(), name) == written.end())
+                    read = block.name ? std::min(LineAt(stored_, block.begin).end, block.end) : block.begin;
+                add({block.begin, read, {}});
+                add({read, block.end, {}, true});
+                if (block.lineEndAdded) add({0, 0, std::wstring(kLineEnd)});
                 continue;
             }
-            for (const TextPiece& piece : block.pieces) {
-                // Runs that meet become one: new text is then converted at once.
-                if (piece.text.empty() && !pieces.empty() && pieces.back().text.empty() &&
-                    pieces.back().end == piece.begin)
-                    pieces.back().end = piece.end;
-                else if (!piece.text.empty() && !pieces.empty() && !pieces.back().text.empty())
-                    pieces.back().text += piece.text;
-                else
-                    pieces.push_back(piece);
-            }
+            for (const TextPiece& piece : block.pieces) add(piece);
         }
         return pieces;
     }
@@ -302,14 +312,16 @@ std::wstring StoredText::Text(std::size_t begin, std::size_t end) const {
 
 std::vector<TextPiece> EditStoredText(const StoredText& stored, const std::vector<SectionEdit>& edits) {
     Blocks blocks(stored);
+    std::vector<std::wstring> written;
     for (const SectionEdit& edit : edits) {
-        const std::wstring folded = FoldedProfileName(edit.section);
+        std::wstring folded = FoldedProfileName(edit.section);
         if (edit.erased) blocks.Erase(folded);
         if (edit.writes.empty()) continue;
         if (Block* block = edit.erased ? nullptr : blocks.Find(folded)) blocks.Merge(edit, *block);
         else blocks.Append(edit);
+        written.push_back(std::move(folded));
     }
-    return blocks.Pieces();
+    return blocks.Pieces(written);
 }
 
 std::wstring ApplySectionEdits(std::wstring_view text, const std::vector<SectionEdit>& edits) {
