@@ -221,13 +221,22 @@ std::wstring_view WithoutBlanks(std::wstring_view text) noexcept {
 // Whether the keys of a section, as read, hold every write as it was
 // written: the first line of a key counts, a line without '=' reading as missing.
 bool HoldsWrites(const std::vector<StoredKey>& keys, const SectionEdit& edit) {
+    const auto holds = [](const StoredKey& key, const std::wstring& value) {
+        return key.value && WithoutBlanks(*key.value) == WithoutBlanks(value);
+    };
+    // A section written anew holds the writes in their order, one line each
+    // (the writes name different keys): then each line is its key's first.
+    if (keys.size() == edit.writes.size() &&
+        std::equal(keys.begin(), keys.end(), edit.writes.begin(), [](const StoredKey& key, const auto& write) {
+            return SameProfileName(key.name, write.first);
+        }))
+        return std::equal(keys.begin(), keys.end(), edit.writes.begin(),
+                          [&](const StoredKey& key, const auto& write) { return holds(key, write.second); });
     std::unordered_map<std::wstring, const StoredKey*> first;
     for (const StoredKey& key : keys) first.emplace(FoldedProfileName(key.name), &key);
     for (const auto& [key, value] : edit.writes) {
         const auto found = first.find(FoldedProfileName(key));
-        if (found == first.end() || !found->second->value ||
-            WithoutBlanks(*found->second->value) != WithoutBlanks(value))
-            return false;
+        if (found == first.end() || !holds(*found->second, value)) return false;
     }
     return true;
 }
@@ -439,20 +448,23 @@ std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
 
 void ProfileTransaction::WriteString(std::wstring_view section, std::wstring_view key,
                                      std::wstring_view value) {
-    pending_.push_back({std::wstring(section), std::wstring(key), StoredProfileValue(value), false});
+    std::wstring stored = StoredProfileValue(value);
+    pending_.fits = pending_.fits && FitsCodePage(section) && FitsCodePage(key) && FitsCodePage(stored);
+    pending_.written = true;
+    pending_.edits.Write(section, key, std::move(stored));
 }
 
 void ProfileTransaction::EraseSection(std::wstring_view section) {
-    pending_.push_back({std::wstring(section), {}, {}, true});
+    pending_.fits = pending_.fits && FitsCodePage(section);
+    pending_.edits.Erase(section);
 }
 
 void ProfileTransaction::Commit() {
-    std::vector<Change> changes;
-    changes.swap(pending_);
-    if (!changes.empty()) Apply(changes);
+    const Pending changes = std::exchange(pending_, Pending());
+    if (!changes.edits.Edits().empty()) Apply(changes);
 }
 
-void ProfileTransaction::Apply(const std::vector<Change>& changes) {
+void ProfileTransaction::Apply(const Pending& changes) {
     // One handle tells whether the file is there, what it is, where a link
     // leads and what the copy must take on, and reads it. It shares what the
     // profile functions share: a program that holds the file open for writing
@@ -468,8 +480,7 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
             ::GetFileAttributesW(fileName_.c_str()) != INVALID_FILE_ATTRIBUTES)
             throw SettingsWriteError(fileName_);
         // Erasing sections of a file that does not exist changes nothing.
-        if (std::all_of(changes.begin(), changes.end(), [](const Change& c) { return c.erase; }))
-            return;
+        if (!changes.written) return;
     }
     FILE_BASIC_INFO basic{};
     FILE_STANDARD_INFO standard{};
@@ -482,14 +493,8 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     const std::wstring target = exists ? LinkTarget(in.get(), fileName_) : fileName_;
     const wchar_t* file = target.c_str();
 
-    SectionEdits edits;
-    for (const Change& change : changes) {
-        if (change.erase) edits.Erase(change.section);
-        else edits.Write(change.section, change.key, change.value);
-    }
-    const bool fits = std::all_of(changes.begin(), changes.end(), [](const Change& c) {
-        return FitsCodePage(c.section) && FitsCodePage(c.key) && FitsCodePage(c.value);
-    });
+    const SectionEdits& edits = changes.edits;
+    const bool fits = changes.fits;
     // The file is edited in memory and written once: the profile functions
     // would rewrite all of it on every call.
     ForgetSnapshot(fileName_);

@@ -26,7 +26,7 @@ struct SectionEdit {
 // as it would be in the file.
 class SectionEdits {
 public:
-    void Write(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+    void Write(std::wstring_view section, std::wstring_view key, std::wstring value);
     void Erase(std::wstring_view section);
     const std::vector<SectionEdit>& Edits() const noexcept { return edits_; }
 
