@@ -12,24 +12,32 @@ namespace {
 
 // Nothing when the bytes hold a sequence the code page does not decode (with
 // MB_ERR_INVALID_CHARS): the text would not be written back as it was.
+// Conversions are made in one pass into room for the longest result (a byte
+// never gives more than one unit), not measured by a first pass.
 std::optional<std::wstring> Decode(UINT codePage, std::string_view bytes, DWORD flags = MB_ERR_INVALID_CHARS) {
     if (bytes.empty()) return std::wstring();
-    const int length =
-        ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(bytes.size(), L'\0');
+    const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                             text.data(), static_cast<int>(text.size()));
     if (length <= 0) return std::nullopt;
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    text.resize(static_cast<std::size_t>(length));
     return text;
+}
+
+// The most bytes one unit of text takes in the code page (a character that
+// needs two units takes at most twice as many).
+std::size_t MostBytesPerUnit(UINT codePage) noexcept {
+    CPINFO info{};
+    return ::GetCPInfo(codePage, &info) ? std::max<std::size_t>(info.MaxCharSize, 1) : 4;
 }
 
 std::string Encode(UINT codePage, std::wstring_view text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                              nullptr, nullptr);
+    static const std::size_t acpBytes = MostBytesPerUnit(CP_ACP);
+    std::string bytes(text.size() * (codePage == CP_ACP ? acpBytes : MostBytesPerUnit(codePage)), '\0');
+    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                             static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(std::max(length, 0)));
     return bytes;
 }
 
