@@ -221,7 +221,7 @@ std::wstring_view WithoutBlanks(std::wstring_view text) noexcept {
 // Whether the keys of a section, as read, hold every write as it was
 // written: the first line of a key counts, a line without '=' reading as missing.
 bool HoldsWrites(const std::vector<StoredKey>& keys, const SectionEdit& edit) {
-    const auto holds = [](const StoredKey& key, const std::wstring& value) {
+    const auto holds = [](const StoredKey& key, std::wstring_view value) {
         return key.value && WithoutBlanks(*key.value) == WithoutBlanks(value);
     };
     // A section written anew holds the writes in their order, one line each
@@ -248,11 +248,13 @@ bool ReadsBack(const std::wstring& file, const std::vector<SectionEdit>& edits) 
     bool same = true;
     for (const SectionEdit& edit : edits) {
         if (edit.writes.empty()) continue;
+        const std::vector<std::wstring> lines = SectionLines(edit.section, file);
         std::vector<StoredKey> keys;
-        for (const std::wstring& line : SectionLines(edit.section, file)) {
-            const auto equals = line.find(L'=');
-            keys.push_back({line.substr(0, equals),
-                            equals == std::wstring::npos ? std::nullopt : std::optional(line.substr(equals + 1))});
+        for (const std::wstring& line : lines) {
+            const std::wstring_view text = line;
+            const auto equals = text.find(L'=');
+            keys.push_back({text.substr(0, equals),
+                            equals == std::wstring_view::npos ? std::nullopt : std::optional(text.substr(equals + 1))});
         }
         same = same && HoldsWrites(keys, edit);
     }
