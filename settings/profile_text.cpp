@@ -201,8 +201,9 @@ public:
         }
     }
 
-    // written: the folded names of the sections the edits write.
-    std::vector<TextPiece> Pieces(const std::vector<std::wstring>& written) const {
+    // written: the folded names of the sections the edits write. The edited
+    // blocks give up their pieces: a list save's new section is one long text.
+    std::vector<TextPiece> TakePieces(const std::vector<std::wstring>& written) {
         std::vector<TextPiece> pieces;
         // Runs that meet become one: new text is then converted at once.
         const auto add = [&pieces](TextPiece piece) {
@@ -216,7 +217,7 @@ public:
             else
                 pieces.push_back(std::move(piece));
         };
-        for (const Block& block : blocks_) {
+        for (Block& block : blocks_) {
             if (block.removed) continue;
             if (!block.edited) {
                 // The lines before any header are read as the section "".
@@ -229,7 +230,7 @@ public:
                 if (block.lineEndAdded) add({0, 0, std::wstring(kLineEnd)});
                 continue;
             }
-            for (const TextPiece& piece : block.pieces) add(piece);
+            for (TextPiece& piece : block.pieces) add(std::move(piece));
         }
         return pieces;
     }
@@ -326,7 +327,7 @@ std::vector<TextPiece> EditStoredText(const StoredText& stored, const std::vecto
         else blocks.Append(edit);
         written.push_back(std::move(folded));
     }
-    return blocks.Pieces(written);
+    return blocks.TakePieces(written);
 }
 
 std::wstring ApplySectionEdits(std::wstring_view text, const std::vector<SectionEdit>& edits) {
