@@ -12,24 +12,32 @@ namespace {
 
 // Nothing when the bytes hold a sequence the code page does not decode (with
 // MB_ERR_INVALID_CHARS): the text would not be written back as it was.
+// Conversions are made in one pass into room for the longest result (a byte
+// never gives more than one unit), not measured by a first pass.
 std::optional<std::wstring> Decode(UINT codePage, std::string_view bytes, DWORD flags = MB_ERR_INVALID_CHARS) {
     if (bytes.empty()) return std::wstring();
-    const int length =
-        ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(bytes.size(), L'\0');
+    const int length = ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                             text.data(), static_cast<int>(text.size()));
     if (length <= 0) return std::nullopt;
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    text.resize(static_cast<std::size_t>(length));
     return text;
+}
+
+// The most bytes one unit of text takes in the code page (a character that
+// needs two units takes at most twice as many).
+std::size_t MostBytesPerUnit(UINT codePage) noexcept {
+    CPINFO info{};
+    return ::GetCPInfo(codePage, &info) ? std::max<std::size_t>(info.MaxCharSize, 1) : 4;
 }
 
 std::string Encode(UINT codePage, std::wstring_view text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                              nullptr, nullptr);
+    static const std::size_t acpBytes = MostBytesPerUnit(CP_ACP);
+    std::string bytes(text.size() * (codePage == CP_ACP ? acpBytes : MostBytesPerUnit(codePage)), '\0');
+    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                             static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(std::max(length, 0)));
     return bytes;
 }
 
@@ -139,38 +147,54 @@ std::size_t EditedFile::Size() const noexcept {
     return size;
 }
 
-std::string EditedFile::Joined() const {
+namespace {
+
+std::string Join(const std::vector<std::string_view>& runs) {
+    std::size_t size = 0;
+    for (std::string_view run : runs) size += run.size();
     std::string bytes;
-    bytes.reserve(Size());
+    bytes.reserve(size);
     for (std::string_view run : runs) bytes += run;
     return bytes;
 }
+
+}  // namespace
+
+std::string EditedFile::Joined() const { return Join(runs); }
+std::string EditedFile::ReadBackText() const { return Join(readBackRuns); }
 
 std::optional<EditedFile> EditedBytes(std::string_view bytes, const std::vector<SectionEdit>& edits,
                                       bool changesFitCodePage) {
     EditedFile file;
     const auto make = [&](std::string made) {
         file.runs.push_back(*file.made.emplace_back(std::make_unique<std::string>(std::move(made))));
+        file.readBackRuns = file.runs;
         return std::optional<EditedFile>(std::move(file));
     };
-    // Stored runs as they are, new text converted.
+    // Stored runs as they are, new text converted. A NUL anywhere in the file
+    // makes it one only the profile functions read: then all of it is read back.
     const auto pieced = [&](const std::vector<TextPiece>& pieces, std::size_t unit, std::size_t offset,
-                            const std::function<std::string(std::wstring_view)>& encode) {
+                            const std::function<std::string(std::wstring_view)>& encode, bool hasNul) {
         if (offset > 0) file.runs.push_back(bytes.substr(0, offset));
+        file.readBackRuns = file.runs;
         for (const TextPiece& piece : pieces) {
             if (!piece.text.empty())
                 file.runs.push_back(*file.made.emplace_back(std::make_unique<std::string>(encode(piece.text))));
             else
                 file.runs.push_back(bytes.substr(offset + piece.begin * unit, (piece.end - piece.begin) * unit));
+            if (!piece.unread || hasNul) file.readBackRuns.push_back(file.runs.back());
         }
         return std::optional<EditedFile>(std::move(file));
     };
     if (StartsWith(bytes, "\xFF\xFE")) {
         const std::optional<std::wstring_view> units = Utf16Units(bytes);
         if (!units) return std::nullopt;
-        return pieced(EditStoredText(StoredText(*units), edits), sizeof(wchar_t), 2, [](std::wstring_view text) {
-            return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-        });
+        return pieced(
+            EditStoredText(StoredText(*units), edits), sizeof(wchar_t), 2,
+            [](std::wstring_view text) {
+                return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+            },
+            units->find(L'\0') != std::wstring_view::npos);
     }
     if (StartsWith(bytes, "\xFE\xFF")) {
         // Big-endian UTF-16 is not read alike everywhere; the little-endian
@@ -199,7 +223,7 @@ std::optional<EditedFile> EditedBytes(std::string_view bytes, const std::vector<
         case CodePageText::Clean:
             // Only the lines the edits touch are converted, both ways.
             return pieced(EditStoredText(StoredText(bytes, CodePageDecoder()), edits), 1, 0,
-                          [](std::wstring_view text) { return Encode(CP_ACP, text); });
+                          [](std::wstring_view text) { return Encode(CP_ACP, text); }, HasNul(bytes));
         case CodePageText::Rewritten:
             break;  // converted whole, as the profile functions would rewrite it
         }

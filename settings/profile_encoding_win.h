@@ -30,8 +30,13 @@ std::optional<StoredText> ReadableText(std::string_view bytes, bool decodesClean
 struct EditedFile {
     std::vector<std::string_view> runs;  // into the stored bytes or into made
     std::vector<std::unique_ptr<std::string>> made;
+    // The runs without the stored lines a read of the written sections never
+    // looks into (see TextPiece::unread): they read back as the whole file
+    // does, and a save of a large file is not read a second time to be checked.
+    std::vector<std::string_view> readBackRuns;
     std::size_t Size() const noexcept;
     std::string Joined() const;
+    std::string ReadBackText() const;
 };
 
 // The file's bytes with the edits made, in the encoding it has (UTF-16 when

@@ -5,6 +5,8 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -25,7 +27,7 @@ namespace {
 
 // Saves up to this size are put together in memory; larger ones are written
 // run by run from the mapped file (fresh memory is slow to fill under Wine).
-constexpr std::size_t kCheckedInMemory = 1u << 20;
+constexpr std::size_t kJoinedBelow = 1u << 20;
 
 // The profile functions keep files they have seen in a cache; a file replaced
 // underneath them must not be answered from it.
@@ -91,24 +93,11 @@ bool ConvertToUtf16(const std::wstring& file) {
     return out && ::WriteFile(out.get(), text.data(), size, &written, nullptr) && written == size;
 }
 
-// The copy must be on the disk before it takes the settings file's place, or
-// a power loss right after a save could leave an empty file where the
-// settings were. (The profile functions have closed the copy they edited;
-// scanners may already look at it, so it is opened sharing.)
-bool FlushToDisk(const std::wstring& file) noexcept {
-    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return handle && ::FlushFileBuffers(handle.get());
-}
-
 // A settings file that is a link to another place stays a link: the file it
 // names is the one replaced.
-std::wstring LinkTarget(const std::wstring& file) {
-    UniqueFile handle(::CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return file;
+std::wstring LinkTarget(HANDLE handle, const std::wstring& file) {
     wchar_t buffer[MAX_PATH * 2];
-    const DWORD length = ::GetFinalPathNameByHandleW(handle.get(), buffer, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+    const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer, MAX_PATH * 2, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= MAX_PATH * 2) return file;
     std::wstring target(buffer, length);
     // "\\?\C:\..." and "\\?\UNC\server\..." back to the usual spellings.
@@ -188,11 +177,15 @@ bool WriteBytes(HANDLE out, const std::string& bytes) noexcept {
 }
 
 bool WriteRuns(HANDLE out, const EditedFile& edited) noexcept {
+    // In blocks: under Wine one call of many megabytes from a mapped file took
+    // two to five times as long as the same bytes a megabyte at a time.
+    constexpr std::size_t kBlock = 1u << 20;
     for (std::string_view run : edited.runs) {
-        DWORD written = 0;
-        if (!run.empty() && (!::WriteFile(out, run.data(), static_cast<DWORD>(run.size()), &written, nullptr) ||
-                             written != run.size()))
-            return false;
+        for (std::size_t at = 0; at < run.size(); at += kBlock) {
+            const auto size = static_cast<DWORD>(std::min(kBlock, run.size() - at));
+            DWORD written = 0;
+            if (!::WriteFile(out, run.data() + at, size, &written, nullptr) || written != size) return false;
+        }
     }
     return true;
 }
@@ -228,13 +221,22 @@ std::wstring_view WithoutBlanks(std::wstring_view text) noexcept {
 // Whether the keys of a section, as read, hold every write as it was
 // written: the first line of a key counts, a line without '=' reading as missing.
 bool HoldsWrites(const std::vector<StoredKey>& keys, const SectionEdit& edit) {
+    const auto holds = [](const StoredKey& key, std::wstring_view value) {
+        return key.value && WithoutBlanks(*key.value) == WithoutBlanks(value);
+    };
+    // A section written anew holds the writes in their order, one line each
+    // (the writes name different keys): then each line is its key's first.
+    if (keys.size() == edit.writes.size() &&
+        std::equal(keys.begin(), keys.end(), edit.writes.begin(), [](const StoredKey& key, const auto& write) {
+            return SameProfileName(key.name, write.first);
+        }))
+        return std::equal(keys.begin(), keys.end(), edit.writes.begin(),
+                          [&](const StoredKey& key, const auto& write) { return holds(key, write.second); });
     std::unordered_map<std::wstring, const StoredKey*> first;
     for (const StoredKey& key : keys) first.emplace(FoldedProfileName(key.name), &key);
     for (const auto& [key, value] : edit.writes) {
         const auto found = first.find(FoldedProfileName(key));
-        if (found == first.end() || !found->second->value ||
-            WithoutBlanks(*found->second->value) != WithoutBlanks(value))
-            return false;
+        if (found == first.end() || !holds(*found->second, value)) return false;
     }
     return true;
 }
@@ -246,11 +248,13 @@ bool ReadsBack(const std::wstring& file, const std::vector<SectionEdit>& edits) 
     bool same = true;
     for (const SectionEdit& edit : edits) {
         if (edit.writes.empty()) continue;
+        const std::vector<std::wstring> lines = SectionLines(edit.section, file);
         std::vector<StoredKey> keys;
-        for (const std::wstring& line : SectionLines(edit.section, file)) {
-            const auto equals = line.find(L'=');
-            keys.push_back({line.substr(0, equals),
-                            equals == std::wstring::npos ? std::nullopt : std::optional(line.substr(equals + 1))});
+        for (const std::wstring& line : lines) {
+            const std::wstring_view text = line;
+            const auto equals = text.find(L'=');
+            keys.push_back({text.substr(0, equals),
+                            equals == std::wstring_view::npos ? std::nullopt : std::optional(text.substr(equals + 1))});
         }
         same = same && HoldsWrites(keys, edit);
     }
@@ -294,46 +298,89 @@ bool WaitUntilReplaceable(const std::wstring& file) noexcept {
     }
 }
 
-// The copy takes on what the user set on the file itself before it takes the
-// file's place: the attributes (hidden, system, ...), the creation time and an
-// access list of its own (one only inherited from the folder the copy has
-// already). Failures are ignored: they lose a mark, never the settings.
-void CarryProperties(const std::wstring& file, const std::wstring& copy, DWORD attributes) noexcept {
+// What the user set on the file itself, which its copy takes on before it
+// takes the file's place: the attributes (hidden, system, ...), the creation
+// time and the access list.
+struct FileProperties {
+    FILE_BASIC_INFO basic{};
+    UniqueLocal security;  // holds dacl
     PACL dacl = nullptr;
+    bool protectedDacl = false;
+};
+
+FileProperties PropertiesOf(HANDLE file, const FILE_BASIC_INFO& basic) noexcept {
+    FileProperties properties;
+    properties.basic = basic;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                nullptr, &descriptor) == ERROR_SUCCESS) {
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        if (dacl && ::GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &properties.dacl,
+                          nullptr, &descriptor) != ERROR_SUCCESS)
+        return properties;
+    properties.security.reset(descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!::GetSecurityDescriptorControl(descriptor, &control, &revision)) properties.dacl = nullptr;
+    properties.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+    return properties;
+}
+
+bool SameAccessList(PACL a, PACL b) noexcept {
+    if (!a || !b || a->AceCount != b->AceCount) return false;
+    for (WORD i = 0; i < a->AceCount; ++i) {
+        void* aceA = nullptr;
+        void* aceB = nullptr;
+        if (!::GetAce(a, i, &aceA) || !::GetAce(b, i, &aceB)) return false;
+        const WORD size = static_cast<const ACE_HEADER*>(aceA)->AceSize;
+        if (size != static_cast<const ACE_HEADER*>(aceB)->AceSize || std::memcmp(aceA, aceB, size) != 0) return false;
+    }
+    return true;
+}
+
+// The copy (opened with read and write access) takes on the file's
+// properties. An access list the copy already has from its folder is not
+// set again: the file's own entries are what setting it would add. Failures
+// are ignored: they lose a mark, never the settings.
+void CarryProperties(const FileProperties& file, HANDLE copy, const std::wstring& copyName) noexcept {
+    if (file.dacl) {
+        const FileProperties own = PropertiesOf(copy, {});
+        if (own.protectedDacl != file.protectedDacl || !SameAccessList(own.dacl, file.dacl)) {
             // Inherited entries are left out and taken from the folder again.
             const SECURITY_INFORMATION what =
-                DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
-            ::SetNamedSecurityInfoW(const_cast<wchar_t*>(copy.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr,
-                                    dacl, nullptr);
+                DACL_SECURITY_INFORMATION |
+                (file.protectedDacl ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+            ::SetNamedSecurityInfoW(const_cast<wchar_t*>(copyName.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr,
+                                    file.dacl, nullptr);
         }
-        ::LocalFree(descriptor);
     }
-    UniqueFile source(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    UniqueFile target(::CreateFileW(copy.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    FILETIME created{};
-    if (source && target && ::GetFileTime(source.get(), &created, nullptr, nullptr))
-        ::SetFileTime(target.get(), &created, nullptr, nullptr);
     constexpr DWORD kKept =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if ((attributes & kKept) != 0) ::SetFileAttributesW(copy.c_str(), attributes & kKept);
+    FILE_BASIC_INFO basic{};  // times of 0 and attributes of 0 stay as they are
+    basic.CreationTime = file.basic.CreationTime;
+    basic.FileAttributes = file.basic.FileAttributes & kKept;
+    ::SetFileInformationByHandle(copy, FileBasicInfo, &basic, sizeof basic);
+}
+
+// A new file beside the settings file, opened for reading and writing and
+// shared with nobody; nothing when the folder takes no new files.
+UniqueFile CreateCopyBeside(const std::wstring& folder, std::wstring& name) {
+    static std::atomic<DWORD> next = ::GetTickCount() ^ ::GetCurrentProcessId();
+    const std::wstring prefix = folder + (folder.empty() || folder.back() == L'\\' ? L"" : L"\\") + L"tdx";
+    for (int attempt = 0; attempt < 0x10000; ++attempt) {
+        const DWORD unique = next++;
+        name = prefix;
+        for (int shift = 12; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(unique >> shift) & 0xF];
+        name += L".tmp";
+        UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    return UniqueFile();
 }
 
 // The copy takes the file's place in one rename, so that a reader sees the old
 // file or the new one and never none. (ReplaceFileW would carry the properties
 // itself, but Wine's moves the file away and deletes it before the copy comes.)
 // False when the file is held by a program that does not let it be replaced.
-bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy, DWORD attributes) {
-    CarryProperties(file, copy, attributes);
+bool ReplaceWithCopy(const std::wstring& file, const std::wstring& copy) {
     const auto move = [&] {
         return ::MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     };
@@ -403,74 +450,76 @@ std::optional<std::wstring> ProfileFile::ReadString(std::wstring_view section,
 
 void ProfileTransaction::WriteString(std::wstring_view section, std::wstring_view key,
                                      std::wstring_view value) {
-    pending_.push_back({std::wstring(section), std::wstring(key), StoredProfileValue(value), false});
+    std::wstring stored = StoredProfileValue(value);
+    pending_.fits = pending_.fits && FitsCodePage(section) && FitsCodePage(key) && FitsCodePage(stored);
+    pending_.written = true;
+    pending_.edits.Write(section, key, std::move(stored));
 }
 
 void ProfileTransaction::EraseSection(std::wstring_view section) {
-    pending_.push_back({std::wstring(section), {}, {}, true});
+    pending_.fits = pending_.fits && FitsCodePage(section);
+    pending_.edits.Erase(section);
 }
 
 void ProfileTransaction::Commit() {
-    std::vector<Change> changes;
-    changes.swap(pending_);
-    if (!changes.empty()) Apply(changes);
+    const Pending changes = std::exchange(pending_, Pending());
+    if (!changes.edits.Edits().empty()) Apply(changes);
 }
 
-void ProfileTransaction::Apply(const std::vector<Change>& changes) {
-    const std::wstring target = LinkTarget(fileName_);
-    const wchar_t* file = target.c_str();
-    const DWORD attributes = ::GetFileAttributesW(file);
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+void ProfileTransaction::Apply(const Pending& changes) {
+    // One handle tells whether the file is there, what it is, where a link
+    // leads and what the copy must take on, and reads it. It shares what the
+    // profile functions share: a program that holds the file open for writing
+    // (an editor, a sync tool) does not stop a save, one that shares nothing does.
+    UniqueFile in(::CreateFileW(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool exists = static_cast<bool>(in);
     if (!exists) {
         const DWORD error = ::GetLastError();
-        // A missing folder fails below, when the copy cannot be made in it.
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        // A folder in the file's place, or a file held by a program that shares
+        // nothing. A missing folder fails below, when the copy cannot be made in it.
+        if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) ||
+            ::GetFileAttributesW(fileName_.c_str()) != INVALID_FILE_ATTRIBUTES)
             throw SettingsWriteError(fileName_);
         // Erasing sections of a file that does not exist changes nothing.
-        if (std::all_of(changes.begin(), changes.end(), [](const Change& c) { return c.erase; }))
-            return;
+        if (!changes.written) return;
     }
-    // A folder where the file should be, or a file the user made read-only (the
-    // profile functions refuse those on Windows, whatever Wine does as root).
-    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    if (exists && (!::GetFileInformationByHandleEx(in.get(), FileBasicInfo, &basic, sizeof basic) ||
+                   !::GetFileInformationByHandleEx(in.get(), FileStandardInfo, &standard, sizeof standard)))
         throw SettingsWriteError(fileName_);
+    // A file the user made read-only: the profile functions refuse those on
+    // Windows, whatever Wine does as root.
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) throw SettingsWriteError(fileName_);
+    const std::wstring target = exists ? LinkTarget(in.get(), fileName_) : fileName_;
+    const wchar_t* file = target.c_str();
 
-    SectionEdits edits;
-    for (const Change& change : changes) {
-        if (change.erase) edits.Erase(change.section);
-        else edits.Write(change.section, change.key, change.value);
-    }
-    const bool fits = std::all_of(changes.begin(), changes.end(), [](const Change& c) {
-        return FitsCodePage(c.section) && FitsCodePage(c.key) && FitsCodePage(c.value);
-    });
+    const SectionEdits& edits = changes.edits;
+    const bool fits = changes.fits;
     // The file is edited in memory and written once: the profile functions
     // would rewrite all of it on every call.
     ForgetSnapshot(fileName_);
-    DWORD links = 1;
     std::optional<FileBytes> source;
+    FileProperties properties;
     if (exists) {
-        // Shares what the profile functions share: a program that holds the
-        // file open for writing (an editor, a sync tool) does not stop a save,
-        // one that shares nothing does.
-        UniqueFile in(::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!in || !::GetFileInformationByHandle(in.get(), &info)) throw SettingsWriteError(fileName_);
-        links = info.nNumberOfLinks;
-        source = FileBytes::Of(in.get(), (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        source = FileBytes::Of(in.get(), static_cast<ULONGLONG>(standard.EndOfFile.QuadPart));
         if (!source) throw SettingsWriteError(fileName_);
+        properties = PropertiesOf(in.get(), basic);
     }
     const std::string_view bytes = source ? source->View() : std::string_view();
     std::optional<EditedFile> edited = EditedBytes(bytes, edits.Edits(), fits);
-    // A small file is put together once, checked before anything is written
-    // and written in one call; a large one is checked as stored, mapped.
+    // Checked before anything is written. A small file is put together once
+    // and written in one call.
     std::optional<bool> readBack;
-    if (edited && edited->Size() < kCheckedInMemory) {
-        auto joined = std::make_unique<std::string>(edited->Joined());
-        edited->runs.assign(1, *joined);
-        edited->made.push_back(std::move(joined));
-        readBack = BytesReadBack(edited->runs.front(), edits.Edits());
+    if (edited) {
+        readBack = BytesReadBack(edited->ReadBackText(), edits.Edits());
         if (readBack == false) throw SettingsWriteError(fileName_);
+        if (edited->Size() < kJoinedBelow) {
+            auto joined = std::make_unique<std::string>(edited->Joined());
+            edited->runs.assign(1, *joined);
+            edited->made.push_back(std::move(joined));
+        }
     }
 
     // A second name of the file (a hard link) would keep the old text if a copy
@@ -479,37 +528,47 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
     // it is, as the profile functions rewrite it.
     std::wstring folder = FolderOfFile(target);
     if (folder.empty()) folder = L".";
-    wchar_t tempName[MAX_PATH];
-    if (links > 1 || !::GetTempFileNameW(folder.c_str(), L"tdx", 0, tempName)) {
+    std::wstring tempName;
+    UniqueFile out = standard.NumberOfLinks > 1 ? UniqueFile() : CreateCopyBeside(folder, tempName);
+    if (!out) {
         if (!exists) throw SettingsWriteError(fileName_);
         std::string old(bytes);
         const std::optional<std::string> joined = edited ? std::optional(edited->Joined()) : std::nullopt;
-        // A file mapped here could not be cut short.
+        // A file mapped or open here could not be cut short.
         edited.reset();
         source.reset();
+        in.reset();
         SaveInPlace(fileName_, target, old, joined, edits.Edits(), fits);
         return;
     }
     TempFile temp(tempName);
     if (edited) {
         // Never opened by the profile functions: nothing of it is in their cache.
-        UniqueFile out(::CreateFileW(temp.path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out || !WriteRuns(out.get(), *edited)) throw SettingsWriteError(fileName_);
-        if (!readBack) {
-            const std::optional<FileBytes> stored = FileBytes::Mapped(out.get(), edited->Size());
-            readBack = stored ? BytesReadBack(stored->View(), edits.Edits()) : std::nullopt;
-            if (readBack == false) throw SettingsWriteError(fileName_);
-        }
-        // The copy must be on the disk before it takes the file's place.
+        if (!WriteRuns(out.get(), *edited)) throw SettingsWriteError(fileName_);
+        if (exists) CarryProperties(properties, out.get(), temp.path());
+        // The copy must be on the disk before it takes the file's place, or a
+        // power loss right after a save could leave an empty file where the
+        // settings were.
         if (!::FlushFileBuffers(out.get())) throw SettingsWriteError(fileName_);
-    } else if (!::CopyFileW(file, temp.path().c_str(), FALSE) ||
-               !EditThroughProfileFunctions(temp.path(), edits.Edits(), fits) || !FlushToDisk(temp.path())) {
-        throw SettingsWriteError(fileName_);
+        out.reset();
+    } else {
+        out.reset();
+        if (!::CopyFileW(file, temp.path().c_str(), FALSE) ||
+            !EditThroughProfileFunctions(temp.path(), edits.Edits(), fits))
+            throw SettingsWriteError(fileName_);
+        // The profile functions have closed the copy they edited; scanners may
+        // already look at it, so it is opened sharing.
+        UniqueFile copy(::CreateFileW(temp.path().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy) throw SettingsWriteError(fileName_);
+        if (exists) CarryProperties(properties, copy.get(), temp.path());
+        if (!::FlushFileBuffers(copy.get())) throw SettingsWriteError(fileName_);
     }
-    // Nothing of ours may hold the file (mapped) when it is replaced.
+    // Nothing of ours may hold the file (open or mapped) when it is replaced.
     edited.reset();
     source.reset();
+    in.reset();
     if (!readBack && !ReadsBack(temp.path(), edits.Edits())) throw SettingsWriteError(fileName_);
 
     if (!exists) {
@@ -518,7 +577,7 @@ void ProfileTransaction::Apply(const std::vector<Change>& changes) {
         temp.Keep();
         return;
     }
-    if (ReplaceWithCopy(target, temp.path(), attributes)) {
+    if (ReplaceWithCopy(target, temp.path())) {
         temp.Keep();
         // The profile functions see the new file by its write time; dropping
         // their cache here would only make them read all of it at once.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/profile_snapshot_win.h"
+#include "settings/profile_text.h"
 #include "settings/settings_store.h"
 
 namespace tdx {
@@ -60,16 +61,17 @@ public:
     // Also drops the pending changes when it throws.
     void Commit() override;
 
-    struct Change {
-        std::wstring section, key, value;
-        bool erase;
-    };
-
 private:
-    void Apply(const std::vector<Change>& changes);
+    // The pending changes, grouped as they will be applied.
+    struct Pending {
+        SectionEdits edits;
+        bool written = false;  // a key was written (not only sections erased)
+        bool fits = true;      // the code page holds every name and value
+    };
+    void Apply(const Pending& changes);
 
     std::wstring fileName_;
-    std::vector<Change> pending_;
+    Pending pending_;
 };
 
 }  // namespace tdx

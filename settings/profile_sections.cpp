@@ -43,7 +43,7 @@ std::vector<StoredKey> ReadKeys(std::wstring_view text) {
         StoredKey key;
         if (const auto equals = line.find(L'='); equals != std::wstring_view::npos) {
             key.name = TrimmedBack(line.substr(0, equals));
-            key.value = std::wstring(TrimmedFront(line.substr(equals + 1)));
+            key.value = TrimmedFront(line.substr(equals + 1));
         } else {
             key.name = line;
         }
@@ -52,7 +52,7 @@ std::vector<StoredKey> ReadKeys(std::wstring_view text) {
         nameless = key.name.empty();
         // A read of the whole section passes over comments.
         if (!key.name.empty() && key.name.front() == L';') continue;
-        keys.push_back(std::move(key));
+        keys.push_back(key);
     }
     return keys;
 }
@@ -76,7 +76,10 @@ std::vector<StoredSection> ReadStoredSections(const StoredText& stored,
         StoredSection& section = sections.emplace_back();
         section.name = std::move(*name);
         section.read = wanted(section.name);
-        if (section.read) section.keys = ReadKeys(stored.Text(begin, end));
+        if (section.read) {
+            section.text = std::make_unique<const std::wstring>(stored.Text(begin, end));
+            section.keys = ReadKeys(*section.text);
+        }
     };
     std::optional<std::wstring> name = std::wstring();  // the lines before any header
     std::size_t body = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,10 +17,10 @@
 namespace tdx {
 
 // One key line of a section: its name, and its value as stored (quotes and
-// all); nothing for a line without '='.
+// all); nothing for a line without '='. Both refer to the text they were read from.
 struct StoredKey {
-    std::wstring name;
-    std::optional<std::wstring> value;
+    std::wstring_view name;
+    std::optional<std::wstring_view> value;
 };
 
 // A section as a read of the whole section returns it: its key lines in
@@ -27,6 +28,8 @@ struct StoredKey {
 struct StoredSection {
     std::wstring name;  // "" for the lines before the first header
     bool read = false;  // keys holds the section's keys (only wanted sections are read)
+    // The section's text, which the keys refer to (kept where it is when the section moves).
+    std::unique_ptr<const std::wstring> text;
     std::vector<StoredKey> keys;
 };
 

@@ -82,7 +82,7 @@ std::shared_ptr<const ProfileSnapshot> Parse(std::string_view bytes, std::wstrin
         section.name = std::move(stored.name);
         section.read = stored.read;
         for (const StoredKey& key : stored.keys)
-            AddReadKey(section, key.name, key.value ? std::optional<std::wstring_view>(*key.value) : std::nullopt);
+            AddReadKey(section, key.name, key.value);
     }
     return snapshot;
 }

@@ -154,9 +154,14 @@ public:
             break;
         }
         Block added(0, FoldedProfileName(edit.section), true);
-        added.pieces.push_back({0, 0, L"[" + edit.section + L"]" + std::wstring(kLineEnd)});
-        for (const auto& [key, value] : edit.writes)
-            added.pieces.push_back({0, 0, key + L"=" + value + std::wstring(kLineEnd)});
+        // Put together in one string: a list save writes 840 keys.
+        std::size_t size = edit.section.size() + 2 + kLineEnd.size();
+        for (const auto& [key, value] : edit.writes) size += key.size() + 1 + value.size() + kLineEnd.size();
+        std::wstring text;
+        text.reserve(size);
+        text.append(L"[").append(edit.section).append(L"]").append(kLineEnd);
+        for (const auto& [key, value] : edit.writes) text.append(key).append(L"=").append(value).append(kLineEnd);
+        added.pieces.push_back({0, 0, std::move(text)});
         blocks_.push_back(std::move(added));
     }
 
@@ -196,25 +201,36 @@ public:
         }
     }
 
-    std::vector<TextPiece> Pieces() const {
+    // written: the folded names of the sections the edits write. The edited
+    // blocks give up their pieces: a list save's new section is one long text.
+    std::vector<TextPiece> TakePieces(const std::vector<std::wstring>& written) {
         std::vector<TextPiece> pieces;
-        for (const Block& block : blocks_) {
+        // Runs that meet become one: new text is then converted at once.
+        const auto add = [&pieces](TextPiece piece) {
+            if (piece.text.empty() && piece.end == piece.begin) return;
+            TextPiece* last = pieces.empty() ? nullptr : &pieces.back();
+            if (last && piece.text.empty() && last->text.empty() && last->end == piece.begin &&
+                last->unread == piece.unread)
+                last->end = piece.end;
+            else if (last && !piece.text.empty() && !last->text.empty())
+                last->text += piece.text;
+            else
+                pieces.push_back(std::move(piece));
+        };
+        for (Block& block : blocks_) {
             if (block.removed) continue;
             if (!block.edited) {
-                if (block.end > block.begin) pieces.push_back({block.begin, block.end, {}});
-                if (block.lineEndAdded) pieces.push_back({0, 0, std::wstring(kLineEnd)});
+                // The lines before any header are read as the section "".
+                const std::wstring& name = block.name ? *block.name : std::wstring();
+                std::size_t read = block.end;
+                if (std::find(written.begin(), written.end(), name) == written.end())
+                    read = block.name ? std::min(LineAt(stored_, block.begin).end, block.end) : block.begin;
+                add({block.begin, read, {}});
+                add({read, block.end, {}, true});
+                if (block.lineEndAdded) add({0, 0, std::wstring(kLineEnd)});
                 continue;
             }
-            for (const TextPiece& piece : block.pieces) {
-                // Runs that meet become one: new text is then converted at once.
-                if (piece.text.empty() && !pieces.empty() && pieces.back().text.empty() &&
-                    pieces.back().end == piece.begin)
-                    pieces.back().end = piece.end;
-                else if (!piece.text.empty() && !pieces.empty() && !pieces.back().text.empty())
-                    pieces.back().text += piece.text;
-                else
-                    pieces.push_back(piece);
-            }
+            for (TextPiece& piece : block.pieces) add(std::move(piece));
         }
         return pieces;
     }
@@ -254,15 +270,15 @@ std::size_t SectionEdits::Of(std::wstring_view section) {
     return edits_.size() - 1;
 }
 
-void SectionEdits::Write(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+void SectionEdits::Write(std::wstring_view section, std::wstring_view key, std::wstring value) {
     const std::size_t at = Of(section);
     SectionEdit& edit = edits_[at];
     const auto [known, added] = keys_[at].emplace(FoldedProfileName(key), edit.writes.size());
     if (!added) {
-        edit.writes[known->second].second = value;
+        edit.writes[known->second].second = std::move(value);
         return;
     }
-    edit.writes.emplace_back(std::wstring(key), std::wstring(value));
+    edit.writes.emplace_back(std::wstring(key), std::move(value));
 }
 
 void SectionEdits::Erase(std::wstring_view section) {
@@ -302,14 +318,16 @@ std::wstring StoredText::Text(std::size_t begin, std::size_t end) const {
 
 std::vector<TextPiece> EditStoredText(const StoredText& stored, const std::vector<SectionEdit>& edits) {
     Blocks blocks(stored);
+    std::vector<std::wstring> written;
     for (const SectionEdit& edit : edits) {
-        const std::wstring folded = FoldedProfileName(edit.section);
+        std::wstring folded = FoldedProfileName(edit.section);
         if (edit.erased) blocks.Erase(folded);
         if (edit.writes.empty()) continue;
         if (Block* block = edit.erased ? nullptr : blocks.Find(folded)) blocks.Merge(edit, *block);
         else blocks.Append(edit);
+        written.push_back(std::move(folded));
     }
-    return blocks.Pieces();
+    return blocks.TakePieces(written);
 }
 
 std::wstring ApplySectionEdits(std::wstring_view text, const std::vector<SectionEdit>& edits) {

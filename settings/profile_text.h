@@ -26,7 +26,7 @@ struct SectionEdit {
 // as it would be in the file.
 class SectionEdits {
 public:
-    void Write(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+    void Write(std::wstring_view section, std::wstring_view key, std::wstring value);
     void Erase(std::wstring_view section);
     const std::vector<SectionEdit>& Edits() const noexcept { return edits_; }
 
@@ -83,6 +83,10 @@ private:
 struct TextPiece {
     std::size_t begin = 0, end = 0;
     std::wstring text;  // new text when not empty
+    // Stored lines of a section no edit writes, after its header line: a
+    // read of the written sections never looks into them, so a check that
+    // the edited text reads back as written passes over them.
+    bool unread = false;
 };
 
 // The file's text after the edits: a known key keeps its line and takes the

@@ -52,6 +52,7 @@ inline void CloseKeyHandle(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void UnmapView(void* p) noexcept { ::UnmapViewOfFile(p); }
 inline void FreeModuleHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
+inline void FreeLocalMemory(HLOCAL h) noexcept { ::LocalFree(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
@@ -68,6 +69,8 @@ using UniqueKey = UniqueHandle<HKEY, detail::CloseKeyHandle>;
 using UniqueView = UniqueHandle<void*, detail::UnmapView>;
 using UniqueModule = UniqueHandle<HMODULE, detail::FreeModuleHandle>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
+// Memory the system handed over with LocalAlloc (security descriptors, messages).
+using UniqueLocal = UniqueHandle<HLOCAL, detail::FreeLocalMemory>;
 
 // Puts a GDI object into a DC for the guard's lifetime.
 class SelectObjectGuard {

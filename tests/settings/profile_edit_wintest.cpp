@@ -2,6 +2,11 @@
 // side by side, by the profile functions: both must read the same afterwards.
 // Saves also go through beside programs that hold the file, and keep what the
 // user set on the file itself.
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -190,15 +195,45 @@ TEST_F(ProfileEditTest, ASaveGoesThroughWhileAnotherProgramHoldsTheFile) {
         << "no copy is left behind";
 }
 
-TEST_F(ProfileEditTest, ASaveKeepsTheHiddenAttributeAndASecondNameOfTheFile) {
+// The file's access list as text, protected or not: "D:P(A;;FA;;;WD)".
+std::wstring AccessListOf(const std::wstring& file) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS)
+        return L"<none>";
+    UniqueLocal owned(descriptor);
+    wchar_t* text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                                DACL_SECURITY_INFORMATION, &text, nullptr))
+        return L"<none>";
+    UniqueLocal ownedText(text);
+    return text;
+}
+
+TEST_F(ProfileEditTest, ASaveKeepsTheHiddenAttributeTheAccessListAndASecondNameOfTheFile) {
     const std::wstring file = SettingsFileName(1);
     WriteBytes(file, "[Option]\r\nColMax=7\r\n");
     ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // An access list of the user's own, unlike the one a new file in the folder gets.
+    PSECURITY_DESCRIPTOR own = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)(A;;FR;;;AU)", SDDL_REVISION_1,
+                                                                       &own, nullptr));
+    UniqueLocal ownedDescriptor(own);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(own, &present, &dacl, &defaulted));
+    ASSERT_EQ(::SetNamedSecurityInfoW(const_cast<wchar_t*>(file.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                      nullptr, dacl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    const std::wstring accessList = AccessListOf(file);
+    ASSERT_NE(accessList, AccessListOf(SettingsFolderPath()));
     ProfileTransaction writer(file);
     WriteInteger(writer, L"Option", L"ColMax", 8);
     writer.Commit();
     EXPECT_EQ(ReadBytes(file), "[Option]\r\nColMax=8\r\n");
     EXPECT_NE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(AccessListOf(file), accessList);
 
     // A hard link made by the user sees every save, made through either name.
     const std::wstring other = root_ + L"\\linked.ini";
