@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <filesystem>
 #include <initializer_list>
@@ -42,7 +43,20 @@ inline HWND FindWindowOfProcess(const wchar_t* cls, DWORD pid) {
     return nullptr;
 }
 
-// Whether another program holds Ctrl+Alt+J (the program's hotkey).
+// Whether the window's notification icon (id 1) is in the notification area.
+// The program adds it right after it has taken the hotkey; asking for the
+// hotkey itself would mean taking it for a moment, which a program starting
+// at that moment would find taken.
+inline bool IconShown(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// Whether some program holds Ctrl+Alt+J (the program's hotkey). It takes the
+// hotkey for a moment: ask only once the program has shown its icon.
 inline bool HotKeyTaken() {
     constexpr int kProbeId = 0x6B6B;
     if (!::RegisterHotKey(nullptr, kProbeId, MOD_CONTROL | MOD_ALT, 'J')) return true;

@@ -231,7 +231,7 @@ bool RunTiledex(int shows, bool hang, TiledexRun& out) {
         main = FindWindowOfProcess(L"TTiledexMain", tiledex.Id());
         popup = FindWindowOfProcess(L"TTdxMainForm", tiledex.Id());
         // The windows come before the hotkey: a press before it is taken is lost.
-        return main && popup && tdx::bench::HotKeyTaken();
+        return main && popup && tdx::bench::IconShown(main);
     }, std::chrono::seconds(20));
     if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
 
@@ -291,7 +291,7 @@ bool RunFloor(int shows, const RECT& size, bool enumerate, std::vector<double>& 
     WaitFor([&] {
         main = FindWindowOfProcess(L"TdxFloorMain", floor.Id());
         popup = FindWindowOfProcess(L"TdxFloorPopup", floor.Id());
-        return main && popup && tdx::bench::HotKeyTaken();
+        return main && popup;  // the floor makes its popup once it holds the hotkey
     }, std::chrono::seconds(20));
     if (!popup) { std::fprintf(stderr, "failed at line %d\n", __LINE__); return false; }
     ::Sleep(300);

@@ -29,16 +29,8 @@ struct Sample {
 };
 
 using tdx::bench::ExeDir;
-using tdx::bench::HotKeyTaken;
+using tdx::bench::IconShown;
 using tdx::bench::FindWindowOfProcess;
-
-bool IconPresent(HWND window) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = window;
-    data.uID = 1;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
 
 // The settings a case starts with: nothing, or a Program list of these files.
 struct SettingsCase {
@@ -96,7 +88,7 @@ bool Measure(const fs::path& exe, const wchar_t* mainClass, const fs::path& appD
     bool ready = false;
     while (Clock::now() - start < std::chrono::seconds(20)) {
         if (!window) window = FindWindowOfProcess(mainClass, pi.dwProcessId);
-        if (window && HotKeyTaken() && IconPresent(window)) {
+        if (window && IconShown(window)) {
             ready = true;
             break;
         }

@@ -7,6 +7,7 @@
 //   demo_driver close <window class>
 //   demo_driver keys <key>... then wait <window class>   (keys: a letter, SPACE, ENTER, ESC, DOWN, RIGHT)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,16 +60,21 @@ void PressHotKey() {
 
 }  // namespace
 
-// The program makes its windows before it takes the hotkey: a press before
-// that is lost.
+// The program makes its windows before it takes the hotkey, and adds its
+// notification icon right after: a press before that is lost. (Asking for the
+// hotkey itself would take it for a moment, from a program starting then.)
 int WaitForHotKey() {
     for (int i = 0; i < 200; ++i) {
-        constexpr int kProbeId = 0x6B6B;
-        if (!::RegisterHotKey(nullptr, kProbeId, MOD_CONTROL | MOD_ALT, 'J')) return 0;
-        ::UnregisterHotKey(nullptr, kProbeId);
+        if (HWND main = ::FindWindowW(L"TTiledexMain", nullptr)) {
+            NOTIFYICONDATAW data{};
+            data.cbSize = sizeof(data);
+            data.hWnd = main;
+            data.uID = 1;
+            if (::Shell_NotifyIconW(NIM_MODIFY, &data)) return 0;
+        }
         ::Sleep(100);
     }
-    std::fprintf(stderr, "demo_driver: the hotkey was not taken\n");
+    std::fprintf(stderr, "demo_driver: the program did not come up\n");
     return 1;
 }
 
