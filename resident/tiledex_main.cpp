@@ -273,9 +273,17 @@ bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
 
 void TTiledexMain::HotKeyPressed() noexcept {
     if (windows_.popup && windows_.popup->Shown()) {
+        // Hidden (by Escape, an entry run, a command) yet still in its mode:
+        // the deactivation that clears the mode after such a hide did not
+        // come, as Wine now and then hands the foreground to another
+        // program's window without one. The press shows the popup, as after
+        // any hide; a popup that is up, or busy, is handled as always.
+        const bool stale = !windows_.popup->MenuBusy() && !windows_.popup->IsShown();
         if (!windows_.popup->MenuBusy()) windows_.popup->Dismiss();
-        typeAhead_.Release();
-        return;
+        if (!stale) {
+            typeAhead_.Release();
+            return;
+        }
     }
     if (ModalDialogInTheWay() || !windows_.popup) {
         typeAhead_.Release();
