@@ -67,6 +67,10 @@ public:
     std::int32_t Mode() const noexcept { return mode_; }
     bool Shown() const noexcept { return mode_ != kPopupHidden; }
     bool MenuBusy() const noexcept { return menuBusy_; }
+    // In its mode and on the screen, or busy with a menu or command. Hidden
+    // yet still in its mode means the deactivation that ends the mode never
+    // came (Wine now and then hands the foreground on without one).
+    bool Up() const noexcept { return Shown() && (menuBusy_ || IsShown()); }
     // The three trays as shown, with their cursors.
     const Trays& ShownTrays() const noexcept { return trays_; }
     // A right double-click on the popup's own client area (not on a child control).

@@ -255,7 +255,7 @@ void TTiledexMain::RemoveTrayIcon() noexcept {
 }
 
 bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
-    if (!hotKeyRegistered_ || !windows_.popup || windows_.popup->Shown() || ModalScope::Active()) return false;
+    if (!hotKeyRegistered_ || !windows_.popup || windows_.popup->Up() || ModalScope::Active()) return false;
     if (vk != static_cast<DWORD>(settings_.Options().VkKey) || FindActiveModalDialog()) return false;
     // With one of the program's own windows in front there is no other program
     // for typed keys to stray into, and holding them there lost the hotkey.
@@ -274,11 +274,9 @@ bool TTiledexMain::HotKeyStartsPopup(DWORD vk) const noexcept {
 void TTiledexMain::HotKeyPressed() noexcept {
     if (windows_.popup && windows_.popup->Shown()) {
         // Hidden (by Escape, an entry run, a command) yet still in its mode:
-        // the deactivation that clears the mode after such a hide did not
-        // come, as Wine now and then hands the foreground to another
-        // program's window without one. The press shows the popup, as after
-        // any hide; a popup that is up, or busy, is handled as always.
-        const bool stale = !windows_.popup->MenuBusy() && !windows_.popup->IsShown();
+        // the press shows the popup, as after any hide; a popup that is up,
+        // or busy, is handled as always.
+        const bool stale = !windows_.popup->Up();
         if (!windows_.popup->MenuBusy()) windows_.popup->Dismiss();
         if (!stale) {
             typeAhead_.Release();

@@ -24,6 +24,8 @@ bool TypeAhead::Install(std::function<bool(DWORD vk)> startsPopup) noexcept {
 }
 
 void TypeAhead::Remove() noexcept {
+    // Whatever is held goes now: nothing would ever give it back later.
+    replaying_ = 0;
     Release();
     if (hook_) ::UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
@@ -33,49 +35,80 @@ void TypeAhead::Remove() noexcept {
 void TypeAhead::Hold() noexcept {
     if (holding_ || !hook_) return;
     holding_ = true;
-    limitTimer_ = ::SetTimer(nullptr, 0, kHoldLimitMs, HoldLimitPassed);
+    ArmLimit();
 }
 
 void TypeAhead::Release() noexcept {
-    if (limitTimer_) ::KillTimer(nullptr, limitTimer_);
-    limitTimer_ = 0;
     holding_ = false;
     heldDown_.clear();
-    if (held_.empty()) return;
-    try {
+    if (replaying_ != 0) return;  // the held keys follow the ones still on their way
+    StopLimit();
+    SendHeld();
+}
+
+void TypeAhead::ArmLimit() noexcept {
+    StopLimit();
+    limitTimer_ = ::SetTimer(nullptr, 0, kHoldLimitMs, HoldLimitPassed);
+}
+
+void TypeAhead::StopLimit() noexcept {
+    if (limitTimer_) ::KillTimer(nullptr, limitTimer_);
+    limitTimer_ = 0;
+}
+
+void TypeAhead::SendHeld() noexcept {
+    while (!held_.empty() && replaying_ == 0 && !holding_) {
         std::vector<INPUT> inputs;
-        inputs.reserve(held_.size());
-        for (const HeldKey& key : held_) {
-            INPUT in{};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = static_cast<WORD>(key.vk);
-            in.ki.wScan = static_cast<WORD>(key.scan);
-            in.ki.dwFlags = ((key.flags & LLKHF_UP) ? KEYEVENTF_KEYUP : 0) |
-                            ((key.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
-            in.ki.dwExtraInfo = kReplayMark;
-            inputs.push_back(in);
+        try {
+            inputs.reserve(held_.size());
+            for (const HeldKey& key : held_) {
+                INPUT in{};
+                in.type = INPUT_KEYBOARD;
+                in.ki.wVk = static_cast<WORD>(key.vk);
+                in.ki.wScan = static_cast<WORD>(key.scan);
+                in.ki.dwFlags = ((key.flags & LLKHF_UP) ? KEYEVENTF_KEYUP : 0) |
+                                ((key.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
+                in.ki.dwExtraInfo = kReplayMark;
+                inputs.push_back(in);
+            }
+        } catch (...) {
+            // Out of memory: the held keys are lost rather than sent half.
+            held_.clear();
+            return;
         }
-        // Queued behind nothing: keys typed from now on pass the hook and
-        // arrive after these.
-        ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    } catch (...) {
-        // Out of memory: the held keys are lost rather than sent half.
+        held_.clear();
+        // Keys typed after the hotkey may already wait behind the hook, ahead
+        // of these; until these have passed it, the hook holds them as well.
+        // Counted before the call: the system may run the hook inside it.
+        replaying_ = inputs.size();
+        ArmLimit();
+        const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        const std::size_t lost = inputs.size() - sent;
+        replaying_ = replaying_ > lost ? replaying_ - lost : 0;
+        if (replaying_ == 0 && !holding_) StopLimit();
     }
-    held_.clear();
 }
 
 bool TypeAhead::KeyEvent(const KBDLLHOOKSTRUCT& key) noexcept {
-    if (key.dwExtraInfo == kReplayMark) return false;
     const bool down = (key.flags & LLKHF_UP) == 0;
-    if (holding_) {
+    if (key.dwExtraInfo == kReplayMark) {
+        if (replaying_ != 0 && --replaying_ == 0 && !holding_) {
+            StopLimit();
+            SendHeld();
+        }
+        // A hotkey typed ahead of an earlier popup's keys starts its own hold.
+        if (down && !holding_ && startsPopup_ && startsPopup_(key.vkCode)) Hold();
+        return false;
+    }
+    if (holding_ || replaying_ != 0) {
         const auto pressed = std::find(heldDown_.begin(), heldDown_.end(), key.vkCode);
         // The release of a key pressed before the hotkey (its modifiers, its
         // own key) goes through, or the system would think it still down.
-        if (!down && pressed == heldDown_.end()) return false;
+        if (holding_ && !down && pressed == heldDown_.end()) return false;
         try {
             held_.push_back({key.vkCode, key.scanCode, key.flags});
-            if (down && pressed == heldDown_.end()) heldDown_.push_back(key.vkCode);
-            if (!down) heldDown_.erase(pressed);
+            if (holding_ && down && pressed == heldDown_.end()) heldDown_.push_back(key.vkCode);
+            if (holding_ && !down) heldDown_.erase(pressed);
         } catch (...) {
             return false;  // out of memory: this key goes its usual way
         }
@@ -93,7 +126,11 @@ LRESULT CALLBACK TypeAhead::Hook(int code, WPARAM wParam, LPARAM lParam) noexcep
 }
 
 void CALLBACK TypeAhead::HoldLimitPassed(HWND, UINT, UINT_PTR, DWORD) noexcept {
-    if (installed) installed->Release();
+    // Keys given back that never came through (another hook took them) hold
+    // nothing up for longer than a popup that never showed.
+    if (!installed) return;
+    installed->replaying_ = 0;
+    installed->Release();
 }
 
 }  // namespace tdx

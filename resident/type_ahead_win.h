@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -45,6 +46,10 @@ private:
     static void CALLBACK HoldLimitPassed(HWND, UINT, UINT_PTR, DWORD) noexcept;
     // True when the key is taken from the system and held.
     bool KeyEvent(const KBDLLHOOKSTRUCT& key) noexcept;
+    // Gives back what is held, unless keys given back earlier are still on their way.
+    void SendHeld() noexcept;
+    void ArmLimit() noexcept;
+    void StopLimit() noexcept;
 
     HHOOK hook_ = nullptr;
     std::function<bool(DWORD vk)> startsPopup_;
@@ -52,6 +57,9 @@ private:
     UINT_PTR limitTimer_ = 0;
     std::vector<HeldKey> held_;
     std::vector<DWORD> heldDown_;  // keys whose press is held: their release is held too
+    // Keys given back that have not passed the hook yet. Keys typed meanwhile
+    // were queued before them and would overtake them: they are held too.
+    std::size_t replaying_ = 0;
 };
 
 }  // namespace tdx

@@ -152,7 +152,9 @@ public:
     ~FrontWindow() { ::DestroyWindow(window_); }
     bool TakeForeground() {
         ::SetForegroundWindow(window_);
-        return WaitUntil([this] { return ::GetForegroundWindow() == window_; });
+        if (!WaitUntil([this] { return ::GetForegroundWindow() == window_; })) return false;
+        SettleFocus();
+        return true;
     }
     int keys = 0;  // WM_KEYDOWN and WM_CHAR of anything but the hotkey's own keys
 

@@ -47,7 +47,25 @@ bool WaitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
     }
 }
 
+void SettleFocus() {
+    HWND front = ::GetForegroundWindow();
+    int same = 0;
+    WaitUntil(
+        [&] {
+            const HWND now = ::GetForegroundWindow();
+            same = now && now == front ? same + 1 : 0;
+            front = now;
+            return same >= 3;
+        },
+        std::chrono::seconds(1));
+    // Two answers: the first comes once the thread has taken the focus, the
+    // second once it has read what the window system sent back for it.
+    for (int i = 0; i < 2 && front; ++i)
+        ::SendMessageTimeoutW(front, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, nullptr);
+}
+
 void PressKeys(std::initializer_list<WORD> keys) {
+    if (keys.size() > 1) SettleFocus();
     std::vector<INPUT> inputs;
     for (WORD vk : keys) {
         INPUT in{};

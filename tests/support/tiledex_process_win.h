@@ -33,7 +33,15 @@ private:
 bool WaitUntil(const std::function<bool()>& predicate,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-// Presses the keys in order, then releases them in reverse order.
+// Wine sets its modifier keys to the X server's keyboard whenever one of its
+// windows takes the X focus, and keys pressed by SendInput are never down
+// there: a focus change still under way when a chord's modifier goes down
+// releases the modifier before the chord's key comes. This waits until the
+// window in front has stayed in front a moment and its thread has answered.
+void SettleFocus();
+
+// Presses the keys in order, then releases them in reverse order; a chord
+// first lets the focus settle.
 void PressKeys(std::initializer_list<WORD> keys);
 
 // The first top-level window of the class that belongs to the process (0 = any process).
