@@ -26,6 +26,7 @@ bool TypeAhead::Install(std::function<bool(DWORD vk)> startsPopup) noexcept {
 void TypeAhead::Remove() noexcept {
     // Whatever is held goes now: nothing would ever give it back later.
     replaying_ = 0;
+    StopLaterSend();
     Release();
     if (hook_) ::UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
@@ -41,7 +42,8 @@ void TypeAhead::Hold() noexcept {
 void TypeAhead::Release() noexcept {
     holding_ = false;
     heldDown_.clear();
-    if (replaying_ != 0) return;  // the held keys follow the ones still on their way
+    // The held keys follow the ones still on their way.
+    if (replaying_ != 0 || laterSend_) return;
     StopLimit();
     SendHeld();
 }
@@ -56,7 +58,15 @@ void TypeAhead::StopLimit() noexcept {
     limitTimer_ = 0;
 }
 
+void TypeAhead::StopLaterSend() noexcept {
+    if (laterSend_) ::KillTimer(nullptr, laterSend_);
+    laterSend_ = 0;
+}
+
 void TypeAhead::SendHeld() noexcept {
+    // Under Wine the hook runs for the keys given back inside SendInput, and
+    // keys that were waiting are held meanwhile; this loop sends those next.
+    sending_ = true;
     while (!held_.empty() && replaying_ == 0 && !holding_) {
         std::vector<INPUT> inputs;
         try {
@@ -74,7 +84,7 @@ void TypeAhead::SendHeld() noexcept {
         } catch (...) {
             // Out of memory: the held keys are lost rather than sent half.
             held_.clear();
-            return;
+            break;
         }
         held_.clear();
         // Keys typed after the hotkey may already wait behind the hook, ahead
@@ -85,22 +95,25 @@ void TypeAhead::SendHeld() noexcept {
         const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         const std::size_t lost = inputs.size() - sent;
         replaying_ = replaying_ > lost ? replaying_ - lost : 0;
-        if (replaying_ == 0 && !holding_) StopLimit();
     }
+    sending_ = false;
+    if (replaying_ == 0 && !holding_) StopLimit();
 }
 
 bool TypeAhead::KeyEvent(const KBDLLHOOKSTRUCT& key) noexcept {
     const bool down = (key.flags & LLKHF_UP) == 0;
     if (key.dwExtraInfo == kReplayMark) {
-        if (replaying_ != 0 && --replaying_ == 0 && !holding_) {
-            StopLimit();
-            SendHeld();
+        if (replaying_ != 0 && --replaying_ == 0 && !holding_ && !sending_) {
+            // Not from inside the hook: keys sent there would be queued before
+            // the one the hook is deciding about.
+            if (held_.empty()) StopLimit();
+            else if (!laterSend_) laterSend_ = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, SendHeldLater);
         }
         // A hotkey typed ahead of an earlier popup's keys starts its own hold.
         if (down && !holding_ && startsPopup_ && startsPopup_(key.vkCode)) Hold();
         return false;
     }
-    if (holding_ || replaying_ != 0) {
+    if (holding_ || replaying_ != 0 || laterSend_) {
         const auto pressed = std::find(heldDown_.begin(), heldDown_.end(), key.vkCode);
         // The release of a key pressed before the hotkey (its modifiers, its
         // own key) goes through, or the system would think it still down.
@@ -130,7 +143,14 @@ void CALLBACK TypeAhead::HoldLimitPassed(HWND, UINT, UINT_PTR, DWORD) noexcept {
     // nothing up for longer than a popup that never showed.
     if (!installed) return;
     installed->replaying_ = 0;
+    installed->StopLaterSend();
     installed->Release();
+}
+
+void CALLBACK TypeAhead::SendHeldLater(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    if (!installed) return;
+    installed->StopLaterSend();
+    if (!installed->holding_) installed->SendHeld();
 }
 
 }  // namespace tdx

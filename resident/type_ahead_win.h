@@ -44,12 +44,14 @@ private:
     };
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static void CALLBACK HoldLimitPassed(HWND, UINT, UINT_PTR, DWORD) noexcept;
+    static void CALLBACK SendHeldLater(HWND, UINT, UINT_PTR, DWORD) noexcept;
     // True when the key is taken from the system and held.
     bool KeyEvent(const KBDLLHOOKSTRUCT& key) noexcept;
     // Gives back what is held, unless keys given back earlier are still on their way.
     void SendHeld() noexcept;
     void ArmLimit() noexcept;
     void StopLimit() noexcept;
+    void StopLaterSend() noexcept;
 
     HHOOK hook_ = nullptr;
     std::function<bool(DWORD vk)> startsPopup_;
@@ -60,6 +62,8 @@ private:
     // Keys given back that have not passed the hook yet. Keys typed meanwhile
     // were queued before them and would overtake them: they are held too.
     std::size_t replaying_ = 0;
+    bool sending_ = false;      // inside SendHeld's SendInput
+    UINT_PTR laterSend_ = 0;    // held keys go once the hook has returned
 };
 
 }  // namespace tdx
