@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -211,16 +210,11 @@ TEST(Foreground, KeysTypedRightAfterTheHotKeyGoToThePopup) {
             inputs.push_back(in);
         }
         ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-        const bool started = WaitUntil([&] { return std::filesystem::exists(record); }, std::chrono::seconds(3));
-        bool rightEntry = false;
-        if (started) {
-            WaitUntil([&] { return std::filesystem::file_size(record) > 0; }, std::chrono::seconds(1));
-            std::ifstream in(record, std::ios::binary);
-            std::string line;
-            std::getline(in, line);
-            const std::string wanted(argument, argument + wcslen(argument));
-            rightEntry = line.size() >= wanted.size() && line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0;
-        }
+        const std::string text = WaitForRecordText(record, std::chrono::seconds(3));
+        const std::string line = text.substr(0, text.find('\n'));
+        const std::string wanted(argument, argument + wcslen(argument));
+        const bool rightEntry =
+            line.size() >= wanted.size() && line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0;
         // A burst whose keys went astray leaves the popup up: put it away.
         if (tiledex.PopupVisible()) {
             PressKeys({VK_ESCAPE});

@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -453,14 +451,8 @@ protected:
     }
 
     bool WaitForRecord(LaunchRecord& out) {
-        if (!WaitUntil([&] { return std::filesystem::exists(record_); })) return false;
-        std::string text;
-        {
-            std::ifstream in(record_, std::ios::binary);
-            std::stringstream all;
-            all << in.rdbuf();
-            text = all.str();
-        }
+        const std::string text = WaitForRecordText(record_);
+        if (text.empty()) return false;
         const auto newline = text.find('\n');
         out.commandLine = FromUtf8(text.substr(0, newline));
         const auto end = text.find('\n', newline + 1);

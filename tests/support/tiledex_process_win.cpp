@@ -1,5 +1,7 @@
 #include "support/tiledex_process_win.h"
 
+#include "winbase/unique_handle.h"
+
 #include <shellapi.h>
 
 #include <atomic>
@@ -123,6 +125,27 @@ int CountWindowsOfClass(const wchar_t* className) {
 std::wstring WindowText(HWND window) {
     wchar_t text[1024]{};
     ::GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::string WaitForRecordText(const std::filesystem::path& file, std::chrono::milliseconds timeout) {
+    std::string text;
+    WaitUntil(
+        [&] {
+            // The helper renames the record into place through a handle that
+            // stays open a moment after the name appears; a reader that does
+            // not share delete access is refused until that handle closes.
+            const UniqueFile in(::CreateFileW(file.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!in) return false;
+            text.clear();
+            char buffer[4096];
+            DWORD got = 0;
+            while (::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+            return !text.empty();
+        },
+        timeout);
     return text;
 }
 

@@ -49,6 +49,11 @@ HWND FindProcessWindow(const wchar_t* className, DWORD processId);
 int CountWindowsOfClass(const wchar_t* className);
 std::wstring WindowText(HWND window);
 
+// The text tests/helpers/record_launch.cpp leaves in the file once it is
+// there and whole; empty after the time-out.
+std::string WaitForRecordText(const std::filesystem::path& file,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
 // Writes a settings file as the user would have it, in the system code page.
 void WriteSettingsFile(const std::filesystem::path& file, const std::string& contents);
 
