@@ -91,6 +91,22 @@ protected:
 
     HWND EntryMenu() const { return FindProcessWindow(L"#32768", tiledex.ProcessId()); }
 
+    // Under Wine without a window manager, a task activated from another
+    // process acts on the X server's focus event for it whenever that
+    // arrives: now and then after the popup has taken the foreground back,
+    // and the task then holds it for a few dozen milliseconds. A key pressed
+    // then would go to the task.
+    bool PopupStaysInFront(HWND task) {
+        for (int i = 0; i < 2; ++i) ::SendMessageTimeoutW(task, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr);
+        int steady = 0;
+        return WaitUntil(
+            [&] {
+                steady = ::GetForegroundWindow() == tiledex.Popup() ? steady + 1 : 0;
+                return steady >= 10;
+            },
+            5s);
+    }
+
     bool OpenMenuWithSpace() {
         PressKeys({VK_SPACE});
         return WaitUntil([&] { return EntryMenu() && ::IsWindowVisible(EntryMenu()); }, 5s);
@@ -163,7 +179,7 @@ TEST_F(TaskCommandTest, EntryMenuOfATaskMinimisesMaximisesAndCloses) {
     ASSERT_TRUE(OpenMenuWithSpace());
     PressKeys({'X'});  // 最大化(&X)
     EXPECT_TRUE(WaitUntil([&] { return ::IsZoomed(task) != FALSE; }));
-    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == tiledex.Popup(); }));
+    EXPECT_TRUE(PopupStaysInFront(task));
 
     ASSERT_TRUE(OpenMenuWithSpace());
     PressKeys({'C'});  // 閉じる(&C)
